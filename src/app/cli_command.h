@@ -1,0 +1,45 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/user_notice.h"
+
+namespace sonvarek {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitNoDevice = 2;
+inline constexpr int kExitUsage = 64;
+inline constexpr int kExitCancelled = 130;
+
+// What every command gets: the global options, its own arguments and the streams.
+struct CommandContext {
+  std::string home;                    // --home DIR, empty when not given
+  std::vector<std::string> arguments;  // after the command name, global options removed
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// One command of the front end; each lives in its own command_<name>.cpp.
+struct CliCommand {
+  const char* name;
+  const char* synopsis;  // "settings", "toc [--device N | --image FILE]"
+  const char* summary;   // one line for the usage text
+  int (*run)(const CommandContext& context);
+};
+
+// Notices of the core printed on the command's error stream.
+class StreamNotice final : public UserNotice {
+ public:
+  explicit StreamNotice(std::ostream& err) : err_(err) {}
+  void Show(std::string_view text, NoticeKind kind) override;
+
+ private:
+  std::ostream& err_;
+};
+
+int RunSettingsCommand(const CommandContext& context);
+
+}  // namespace sonvarek

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonvarek {
+
+// A profile file (Settings.ini, cdplayer.ini, the disc cache files) held in memory
+// line by line, so that writing one key leaves every other line as it was:
+// comments, unknown sections, blank lines and odd spacing survive a save.
+//
+// Reading follows the Windows profile rules: "[section]" lines and "key=value"
+// lines; section and key names compare case-insensitively (ASCII); the first
+// matching section and the first matching key in it win; white space around names
+// and values is trimmed and one pair of enclosing double quotes is removed. Lines
+// starting with ';' or '#' are comments. Keys before the first section belong to
+// no section and are never found.
+class ProfileFile {
+ public:
+  ProfileFile() = default;
+
+  // A missing or unreadable file loads as an empty profile; `loaded` tells which.
+  static ProfileFile Load(const std::string& path, bool* loaded = nullptr);
+  static ProfileFile Parse(std::string_view text);
+
+  // The raw value of a key, or nothing when the section or key is missing.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+  // GetPrivateProfileString: the value or `fallback`, cut to `bufferSize` − 1 bytes
+  // (at a UTF-8 character boundary, never inside a character).
+  std::string GetString(std::string_view section, std::string_view key, std::string_view fallback,
+                        size_t bufferSize) const;
+
+  // GetPrivateProfileInt: a missing or empty value gives `fallback`; otherwise an
+  // optional sign and the leading decimal digits are read ("12abc" is 12, "-7" is
+  // −7) and a value without leading digits gives `fallback`. Out-of-range numbers
+  // saturate at the limits of 32 bits.
+  int32_t GetInt(std::string_view section, std::string_view key, int32_t fallback) const;
+
+  // WritePrivateProfileString: replaces the first matching key's line, or adds the
+  // key at the end of its section, or adds the section at the end of the file.
+  void SetString(std::string_view section, std::string_view key, std::string_view value);
+  // Writes the value as decimal text ("%ld").
+  void SetInt(std::string_view section, std::string_view key, long value);
+  void RemoveKey(std::string_view section, std::string_view key);
+
+  std::string Text() const;
+  // Writes the whole file to a temporary file in the same folder, flushes it to disk
+  // and renames it over `path`, so a crash leaves either the old or the new file.
+  bool Save(const std::string& path, std::string* errorText = nullptr) const;
+
+ private:
+  struct Line {
+    std::string text;
+  };
+
+  // Index of the first line of the first matching section's body, and one past its
+  // last line; nothing when the section is absent.
+  std::optional<std::pair<size_t, size_t>> SectionBody(std::string_view section) const;
+  std::optional<size_t> KeyLine(size_t begin, size_t end, std::string_view key) const;
+
+  std::vector<Line> lines_;
+  std::string lineEnd_ = "\n";
+  bool byteOrderMark_ = false;
+};
+
+// Parses a profile integer by the rules of ProfileFile::GetInt.
+int32_t ParseProfileInt(std::string_view text, int32_t fallback);
+
+}  // namespace sonvarek

@@ -1,0 +1,29 @@
+#pragma once
+
+// Every job log line, in one place. The first "%s" of each is the time stamp
+// (LogTimeStamp); round or square brackets are part of each line's own form.
+
+namespace sonvarek::logformat {
+
+inline constexpr char kExtracting[] = "(%s) Extracting %s ...";
+inline constexpr char kExtractingOk[] = "(%s) Extracting %s OK!";
+inline constexpr char kEncoding[] = "(%s) Encoding %s ...";
+inline constexpr char kEncodingOk[] = "(%s) Encoding %s OK!";
+inline constexpr char kUserCanceled[] = "(%s) User canceled the operation.";
+inline constexpr char kErrorInitializeEncoder[] = "(%s) Error: Error initialize mp3 encoder!";
+inline constexpr char kErrorOutOfMemory[] = "(%s) Error: Out of memory!";
+inline constexpr char kErrorCantOpenFile[] = "(%s) Error: can't open file %s!";
+inline constexpr char kErrorCantOpenTemporaryFile[] = "(%s) Error: Cannot open temporary file %s!";
+inline constexpr char kErrorNotEnoughSpace[] = "(%s) Error: Not enough free disk space at disk: %s!";
+inline constexpr char kErrorEncodeChunk[] = "(%s) Error: Encoder function beEncodeChunk() failed!";
+inline constexpr char kErrorDeinitStream[] = "(%s) Error: Encoder function beDeinitStream() failed!";
+inline constexpr char kErrorSystem[] = "(%s) Error: %s!\n";
+inline constexpr char kFileOperationError[] = "File operation error, error cause:%s";
+inline constexpr char kWavCantOpen[] = "[%s] Error: Can't open file %s!";
+inline constexpr char kWavCantRead[] = "[%s] Error: Can't read file %s!";
+inline constexpr char kWavUnsupported[] = "[%s] Error: Can't support this wave format of file %s!";
+
+// The time stamp's own format.
+inline constexpr char kTimeStamp[] = "%Y-%m-%d %H:%M:%S";
+
+}  // namespace sonvarek::logformat

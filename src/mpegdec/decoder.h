@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+
+#include "mpegdec/mpeg_header.h"
+
+namespace sonvarek::mpegdec {
+
+// What a variant reports after a successful Init.
+struct DecoderInfo {
+  int32_t channels = 0;    // 1 or 2
+  int32_t outvalues = 0;   // sample values per frame, all channels together
+  int32_t samprate = 0;    // output sampling rate in Hz
+  int32_t bits = 0;        // 8 (unsigned, zero level 128) or 16 (signed little-endian)
+  int32_t framebytes = 0;  // the frame length given to Init
+  int32_t type = 0;        // 0 linear PCM; 10 8-bit mu-law (8 kHz variant only)
+};
+
+// in_bytes: bytes of input the frame took (header to the end of its padding slot); 0 or less
+// means the frame was refused and the output is undefined. out_bytes: bytes of PCM written.
+struct FrameResult {
+  int32_t in_bytes = 0;
+  int32_t out_bytes = 0;
+};
+
+// One decoder variant. There is one decoder instance per process: the operations share
+// module-wide state, are not re-entrant, and serve one stream at a time.
+//
+// Init(header, framebytes, reduction_code, transform_code, convert_code, freq_limit)
+//   Prepares for the stream whose first frame has `header`; `framebytes` is what ParseHeader
+//   returned for it. Returns 1, or 0 for a stream the variant does not decode (the state is
+//   then uninitialised and Decode refuses every frame). Tables are built on the first call;
+//   every call clears the reservoir, the overlap and the synthesis history.
+//   reduction_code: 0 full, 1 half, 2 quarter output rate (below 0 counts as 0, above 2 as 2).
+//   transform_code: accepted, unused.
+//   convert_code: bits 0-1 for a two-channel stream: 0 keep both, 1 mix to one, 2 left only,
+//     3 right only; bit 3 (8) selects 8-bit unsigned output instead of 16-bit signed.
+//   freq_limit: highest frequency worth decoding in Hz (below 1000 counts as 1000); it caps
+//     the subbands decoded at (S/2 + 64 * freq_limit) / S, and never more than 31, 15 or 8
+//     for reduction 0, 1, 2.
+// Info(info)
+//   Fills `info` and returns 1 after a successful Init; otherwise zeroes it and returns 0.
+// Decode(input, available, output)
+//   Decodes the frame whose header is at `input`, with `available` bytes readable from it,
+//   into `output`, which must hold `outvalues` samples of `bits` bits. The frame length comes
+//   from the frame's own header (the Init length for free format), so variable bit rate
+//   streams are stepped correctly. A frame is refused (in_bytes 0) when its header is missing
+//   or differs from the stream's in sync, id, layer or sampling rate, when it does not fit in
+//   `available`, or when its main data would exceed 8192 bytes. A frame whose main data lies
+//   before the data received so far decodes to silence. Frames may change channel mode; the
+//   output keeps the channel count of Info (a single-channel frame in a two-channel stream is
+//   written to both channels, a two-channel frame in a single-channel output is converted as
+//   `convert_code` says, mixing when it says to keep both). Nothing outside `input`
+//   [0, available) and `output` [0, outvalues samples) is ever read or written.
+struct DecoderVariant {
+  int32_t (*Init)(const MpegHeader& header, int32_t framebytes, int32_t reduction_code,
+                  int32_t transform_code, int32_t convert_code, int32_t freq_limit);
+  int32_t (*Info)(DecoderInfo& info);
+  FrameResult (*Decode)(const uint8_t* input, int32_t available, uint8_t* output);
+};
+
+// [arithmetic][output]: row 0 floating point, 1 integer; column 0 full rate, 1 8 kHz.
+// [0][0] decodes Layer III; the Layer I/II decoders, the integer row and the 8 kHz column
+// refuse every stream at Init until they are built.
+extern const DecoderVariant DecoderTable[2][2];
+
+// The cell for the caller's three settings: row = integer_flag & 1; column 1 when the 8 kHz
+// flag is set and convert_code is 4 or more, else 0.
+const DecoderVariant& ChooseDecoderVariant(int32_t integer_flag, int32_t eight_khz_flag, int32_t convert_code);
+
+// Largest output of one frame in bytes (1152 two-channel 16-bit samples).
+inline constexpr int32_t kMaxFrameOutputBytes = 1152 * 2 * 2;
+
+}  // namespace sonvarek::mpegdec
