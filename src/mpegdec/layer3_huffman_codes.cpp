@@ -1,6 +1,6 @@
 // The Layer III Huffman code tables of ISO/IEC 11172-3 (Table B.7), as code words and code
 // lengths indexed by x * ylen + y. Decoding lookup tables are built from them once.
-#include "layer3_huffman.h"
+#include "mpegdec/layer3_huffman.h"
 
 namespace sonvarek::mpegdec::detail {
 namespace {

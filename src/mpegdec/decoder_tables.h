@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "mpegdec/layer3_huffman.h"
+
+namespace sonvarek::mpegdec::detail {
+
+// Scale factor band starts in spectral lines: 22 long bands and 13 short bands (per window).
+struct BandTable {
+  uint16_t long_start[23];
+  uint16_t short_start[14];
+};
+// Index: MPEG-1 44.1/48/32 kHz, MPEG-2 22.05/24/16 kHz, MPEG-2.5 11.025/12/8 kHz.
+extern const BandTable kBandTables[9];
+extern const uint8_t kPretab[22];
+
+inline constexpr int kPow43Size = 8207;   // |value| up to 15 + 8191
+inline constexpr int kGainOffset = 384;   // gain[e + kGainOffset] = 2^(e / 4)
+inline constexpr int kGainSize = 448;
+
+// Constants computed once per process, read-only afterwards.
+struct DecoderTables {
+  float pow43[kPow43Size];
+  float gain[kGainSize];
+  float intensity_mpeg1[7][2];        // [is_pos][left, right]
+  float intensity_mpeg2[2][32][2];    // [intensity_scale][is_pos][left, right]
+  float alias_cs[8];
+  float alias_ca[8];
+  float dct4_18[18][18];              // [k][m] = cos(pi / 72 * (2m + 1)(2k + 1))
+  float window_long[4][36];           // by block type; [2] unused
+  float imdct12[6][12];               // [k][i], short window folded in
+  float synth_window[512];            // ISO synthesis window scaled to 16-bit units
+  float dct32_scale[31];              // 1 / (2 cos) factors of the 32, 16, 8, 4, 2-point stages
+  uint16_t short_reorder[9][576];     // [band table][subband * 18 + window * 6 + line] -> coded index
+  HuffmanLookup huffman;
+};
+
+// The tables, built on the first call.
+const DecoderTables& Tables();
+
+}  // namespace sonvarek::mpegdec::detail

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+
+#include "mpegdec/decoder_state.h"
+#include "mpegdec/decoder_tables.h"
+
+namespace sonvarek::mpegdec::detail {
+
+struct GranuleInfo {
+  uint32_t part2_3_length;
+  uint32_t big_values;
+  int32_t global_gain;
+  uint32_t scalefac_compress;
+  bool window_switching;
+  uint8_t block_type;
+  bool mixed_block;
+  uint8_t table_select[3];
+  uint8_t subblock_gain[3];
+  uint16_t region1_start;   // spectral lines, clamped to big_values * 2
+  uint16_t region2_start;
+  bool preflag;
+  uint8_t scalefac_scale;
+  uint8_t count1_table;
+};
+
+struct SideInfo {
+  uint32_t main_data_begin;
+  uint8_t scfsi[2][4];
+  GranuleInfo granule[2][2];  // [granule][channel]
+};
+
+struct Scalefactors {
+  uint8_t l[22];
+  uint8_t s[13][3];
+  // Largest value each band's scale factor could take (MPEG-2): the illegal intensity position.
+  uint8_t illegal_l[22];
+  uint8_t illegal_s[13];
+};
+
+// True when the granule uses short windows (all of them, or above the long bands of a mixed
+// block).
+inline bool l3_short_blocks(const GranuleInfo& gi) { return gi.window_switching && gi.block_type == 2; }
+
+// Index into kBandTables for a header.
+int l3_band_table(const MpegHeader& header);
+
+// Parses the side information (`size` bytes, the exact size for the header's mode).
+void l3_read_side_info(const uint8_t* bytes, int32_t size, const MpegHeader& header, int band_table, SideInfo& side);
+
+// The hybrid filter bank of one channel and granule: alias reduction, IMDCT with overlap-add
+// and frequency inversion, from `spectrum` (coded order; altered) to out[time][subband].
+// Subbands from `subbands` on, and those without data, carry only the fading overlap.
+void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_table, int long_lines_mixed,
+               int nonzero, int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[32]);
+
+// Decodes one Layer III frame with the module state (see DecoderVariant::Decode).
+FrameResult l3_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
+
+}  // namespace sonvarek::mpegdec::detail

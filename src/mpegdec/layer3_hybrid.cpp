@@ -1,0 +1,98 @@
+#include <algorithm>
+#include <cstring>
+
+#include "mpegdec/layer3.h"
+
+namespace sonvarek::mpegdec::detail {
+namespace {
+
+// Alias reduction butterflies across the subband boundaries 1 .. last_boundary.
+void l3_antialias(const DecoderTables& tables, float* xr, int last_boundary) {
+  for (int sb = 1; sb <= last_boundary; ++sb) {
+    float* upper = xr + 18 * sb;
+    for (int i = 0; i < 8; ++i) {
+      const float a = upper[-1 - i];
+      const float b = upper[i];
+      upper[-1 - i] = a * tables.alias_cs[i] - b * tables.alias_ca[i];
+      upper[i] = b * tables.alias_cs[i] + a * tables.alias_ca[i];
+    }
+  }
+}
+
+// 36-point IMDCT through an 18-point DCT-IV, windowed, overlap-added: 18 output samples.
+void l3_imdct36(const DecoderTables& tables, const float* in, const float* window, float* overlap, float* out) {
+  alignas(32) float y[18] = {};
+  for (int k = 0; k < 18; ++k) {
+    const float xk = in[k];
+    const float* row = tables.dct4_18[k];
+    for (int m = 0; m < 18; ++m) y[m] += xk * row[m];
+  }
+  for (int i = 0; i < 9; ++i) {
+    out[i] = y[9 + i] * window[i] + overlap[i];
+    out[9 + i] = -y[17 - i] * window[9 + i] + overlap[9 + i];
+    overlap[i] = -y[8 - i] * window[18 + i];
+    overlap[9 + i] = -y[i] * window[27 + i];
+  }
+}
+
+// Three windowed 12-point IMDCTs (input window-major, 6 lines each) overlapped in the middle
+// of a 36-sample block, then overlap-added.
+void l3_imdct12(const DecoderTables& tables, const float* in, float* overlap, float* out) {
+  float block[36] = {};
+  for (int w = 0; w < 3; ++w) {
+    const float* x = in + 6 * w;
+    float* into = block + 6 + 6 * w;
+    for (int k = 0; k < 6; ++k) {
+      const float* row = tables.imdct12[k];
+      for (int i = 0; i < 12; ++i) into[i] += x[k] * row[i];
+    }
+  }
+  for (int i = 0; i < 18; ++i) {
+    out[i] = block[i] + overlap[i];
+    overlap[i] = block[18 + i];
+  }
+}
+
+}  // namespace
+
+void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_table, int long_lines_mixed, int nonzero,
+               int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[32]) {
+  const bool short_blocks = l3_short_blocks(gi);
+  const int long_lines = short_blocks ? (gi.mixed_block ? long_lines_mixed : 0) : 576;
+  const int long_subbands = long_lines / 18;
+  int active;
+  const float* lines = spectrum;
+  if (!short_blocks) {
+    const int with_data = (nonzero + 17) / 18;
+    l3_antialias(tables, spectrum, std::min(with_data, 31));
+    active = std::min(with_data + 1, 32);
+  } else {
+    // A short line k of window w is coded at or after index k, so lines past nonzero / 6
+    // subbands are all zero.
+    active = std::max(std::min((nonzero + 5) / 6, 32), long_subbands);
+    const uint16_t* order = tables.short_reorder[band_table];
+    std::memcpy(reordered, spectrum, sizeof(float) * static_cast<size_t>(long_lines));
+    for (int r = long_lines; r < active * 18; ++r) reordered[r] = spectrum[order[r]];
+    if (long_subbands > 1) l3_antialias(tables, reordered, long_subbands - 1);
+    lines = reordered;
+  }
+  active = std::min(active, subbands);
+  const float* long_window = tables.window_long[gi.window_switching && !short_blocks ? gi.block_type : 0];
+  for (int sb = 0; sb < 32; ++sb) {
+    float samples[18];
+    if (sb >= active) {
+      std::memcpy(samples, overlap[sb], sizeof samples);
+      std::memset(overlap[sb], 0, sizeof overlap[sb]);
+    } else if (sb < long_subbands) {
+      l3_imdct36(tables, lines + 18 * sb, long_window, overlap[sb], samples);
+    } else {
+      l3_imdct12(tables, lines + 18 * sb, overlap[sb], samples);
+    }
+    // Frequency inversion: odd subbands have every other sample negated.
+    if (sb & 1)
+      for (int t = 1; t < 18; t += 2) samples[t] = -samples[t];
+    for (int t = 0; t < 18; ++t) out[t][sb] = samples[t];
+  }
+}
+
+}  // namespace sonvarek::mpegdec::detail

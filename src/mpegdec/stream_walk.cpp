@@ -1,0 +1,80 @@
+#include "mpegdec/stream_walk.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sonvarek::mpegdec {
+namespace {
+
+int32_t window_of(size_t available) {
+  return static_cast<int32_t>(std::min<size_t>(available, static_cast<size_t>(kHeaderSearchWindow)));
+}
+
+bool same_stream(const MpegHeader& a, const MpegHeader& b) {
+  return a.sync == b.sync && a.id == b.id && a.option == b.option && a.sr_index == b.sr_index;
+}
+
+}  // namespace
+
+size_t Id3v2TagSize(const uint8_t* data, size_t size) {
+  if (size < 10 || std::memcmp(data, "ID3", 3) != 0) return 0;
+  for (int i = 6; i < 10; ++i)
+    if (data[i] & 0x80) return 0;
+  const size_t body = (static_cast<size_t>(data[6]) << 21) | (static_cast<size_t>(data[7]) << 14) |
+                      (static_cast<size_t>(data[8]) << 7) | data[9];
+  const size_t footer = (data[5] & 0x10) ? 10 : 0;
+  return std::min(size, 10 + body + footer);
+}
+
+size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) {
+  for (size_t at = from; at + 4 <= size; ++at) {
+    if (data[at] != 0xFF) continue;
+    MpegHeader header;
+    const int32_t length = ParseHeader(data + at, window_of(size - at), header);
+    if (length <= 0 || header.option != 1) continue;
+    const size_t next = at + static_cast<size_t>(length + header.pad);
+    if (next + 4 > size) return at;
+    MpegHeader following;
+    if (DecodeHeaderFields(data + next, following) && same_stream(header, following)) return at;
+  }
+  return size;
+}
+
+bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& header) {
+  const bool mono = header.mode == 3;
+  const size_t offset = 4 + (header.id == 1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+  if (available < offset + 4) return false;
+  return std::memcmp(frame + offset, "Xing", 4) == 0 || std::memcmp(frame + offset, "Info", 4) == 0;
+}
+
+StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
+                                int32_t convert_code, int32_t freq_limit) {
+  StreamDecodeResult result;
+  size_t at = FindLayer3Frame(data, size, Id3v2TagSize(data, size));
+  if (at >= size) return result;
+  MpegHeader header;
+  const int32_t length = ParseHeader(data + at, window_of(size - at), header);
+  if (IsVbrInfoFrame(data + at, size - at, header)) at = FindLayer3Frame(data, size, at + 1);
+  if (at >= size) return result;
+  const int32_t first_length = ParseHeader(data + at, window_of(size - at), header);
+  (void)length;
+  if (first_length <= 0 || variant.Init(header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) return result;
+  result.initialised = true;
+  variant.Info(result.info);
+  std::vector<uint8_t> frame_pcm(kMaxFrameOutputBytes);
+  while (at + 4 <= size) {
+    const int32_t available = static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20));
+    const FrameResult frame = variant.Decode(data + at, available, frame_pcm.data());
+    if (frame.in_bytes <= 0) {
+      ++result.refused;
+      at = FindLayer3Frame(data, size, at + 1);
+      continue;
+    }
+    result.pcm.insert(result.pcm.end(), frame_pcm.begin(), frame_pcm.begin() + frame.out_bytes);
+    ++result.frames;
+    at += static_cast<size_t>(frame.in_bytes);
+  }
+  return result;
+}
+
+}  // namespace sonvarek::mpegdec
