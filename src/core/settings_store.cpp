@@ -233,6 +233,7 @@ void WriteSettings(const Settings& settings, const WindowGeometry& geometry, Pro
 bool SaveSettings(const Settings& settings, const WindowGeometry& geometry, const PlatformFolders& folders,
                   std::string* errorText) {
   std::string path = SettingsFilePath(folders);
+  MakeSureDirectoryPathExists(path);
   ProfileFile profile = ProfileFile::Load(path);
   WriteSettings(settings, geometry, profile);
   return profile.Save(path, errorText);

@@ -24,7 +24,8 @@ bool MakeOneFolder(const std::string& folder) {
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
-  return home != nullptr && *home != '\0' ? home : "/";
+  std::string folder = WithoutTrailingSlashes(home != nullptr ? home : "");
+  return folder.empty() || folder == "/" ? std::string() : folder;
 }
 
 // Reads XDG_MUSIC_DIR="$HOME/…" from user-dirs.dirs; empty when absent.

@@ -1,0 +1,111 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "core/profile_file.h"
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+
+namespace sonvarek {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ShellQuoted;
+
+class CliSettingsTest : public ::testing::Test {
+ protected:
+  test::ProgramResult Run(const std::string& arguments, bool withErrors = false) {
+    std::string environment = "env -u SONVAREK_HOME -u XDG_CONFIG_HOME HOME=" + ShellQuoted(temp / "user") +
+                              " TMPDIR=" + ShellQuoted(temp / "tmp") + " ";
+    return test::RunProgram(environment + SONVAREK_CLI + std::string(" ") + arguments +
+                            (withErrors ? " 2>&1" : " 2>/dev/null"));
+  }
+  std::string Home() const { return temp / "home"; }
+
+  test::TempFolder temp;
+};
+
+TEST_F(CliSettingsTest, AMissingFilePrintsEveryDefaultAndMakesTheFolders) {
+  fs::create_directories(temp / "tmp");
+  test::ProgramResult result = Run("--home " + ShellQuoted(Home()) + " settings");
+  ASSERT_EQ(result.status, 0) << result.out;
+  ProfileFile printed = ProfileFile::Parse(result.out);
+  EXPECT_EQ(printed.Find("MP3", "BitRate"), "8");
+  EXPECT_EQ(printed.Find("Misc", "NamingRule"), "<number>-<title>");
+  EXPECT_EQ(printed.Find("Misc", "ReplaceStr10"), " ");
+  EXPECT_EQ(printed.Find("General", "OutputFolder"), temp / "user/Music/Sonvarek Maker");
+  EXPECT_EQ(printed.Find("Misc", "TEMPDIRECTORY"), temp / "tmp/");
+  EXPECT_EQ(printed.Find("CDDB", "QueryScript"), "/~cddb/cddb.cgi");
+  EXPECT_EQ(printed.Find("Ogg Vorbis", "TrackNo"), "0");
+  EXPECT_TRUE(fs::is_directory(temp / "user/Music/Sonvarek Maker"));
+  EXPECT_FALSE(fs::exists(Home() + "/Settings.ini"));  // printing is not saving
+}
+
+TEST_F(CliSettingsTest, OutOfRangeValuesArePrintedCorrected) {
+  fs::create_directories(Home());
+  test::WriteWholeFile(Home() + "/Settings.ini",
+                       "[MP3]\nMP3Encoder=3\nBitRate=14\nMaxBitRate=-1\nMPEGQuality=9\nVBRQuality=-2\nStereoMode=2\n"
+                       "[General]\nOutputFolder=" + temp / "out" + "\\\\\nOutputFormat=7\n"
+                       "[CDROM]\nCDROMDriver=-1\nRetryTimes=0\nBufferSize=-5\nDeviceType=12\n"
+                       "[Misc]\nReplaceStr10=\nWindowWidth=900\nWindowHeight=700\nWindowLeft=-4\nWindowTop=-4\n"
+                       "NormalizeRatio=101\nTEMPDIRECTORY=\n");
+  test::ProgramResult result = Run("settings --home " + ShellQuoted(Home()));
+  ASSERT_EQ(result.status, 0) << result.out;
+  ProfileFile printed = ProfileFile::Parse(result.out);
+  const std::pair<const char*, const char*> expected[] = {
+      {"MP3Encoder", "0"}, {"BitRate", "8"},     {"MaxBitRate", "13"}, {"MPEGQuality", "2"},
+      {"VBRQuality", "4"}, {"StereoMode", "0"},  {"OutputFormat", "0"}, {"CDROMDriver", "0"},
+      {"RetryTimes", "5"}, {"BufferSize", "26"}, {"DeviceType", "0"},  {"ReplaceStr10", " "},
+      {"WindowWidth", "600"}, {"WindowHeight", "380"}, {"WindowLeft", "130"}, {"WindowTop", "90"},
+      {"NormalizeRatio", "95"},
+  };
+  for (auto [key, value] : expected) {
+    std::string section = std::string(key).find("MP3") == 0 || std::string(key) == "BitRate" ||
+                                  std::string(key) == "MaxBitRate" || std::string(key) == "MPEGQuality" ||
+                                  std::string(key) == "VBRQuality" || std::string(key) == "StereoMode"
+                              ? "MP3"
+                          : std::string(key) == "OutputFormat" ? "General"
+                          : std::string(key) == "CDROMDriver" || std::string(key) == "RetryTimes" ||
+                                  std::string(key) == "BufferSize" || std::string(key) == "DeviceType"
+                              ? "CDROM"
+                              : "Misc";
+    EXPECT_EQ(printed.Find(section, key), value) << key;
+  }
+  EXPECT_EQ(printed.Find("General", "OutputFolder"), temp / "out");
+  EXPECT_EQ(printed.Find("Misc", "TEMPDIRECTORY"), temp / "tmp/");
+}
+
+TEST_F(CliSettingsTest, FolderFailuresAreReportedOnStandardError) {
+  test::WriteWholeFile(temp / "blocker", "x");
+  fs::create_directories(Home());
+  test::WriteWholeFile(Home() + "/Settings.ini", "[Misc]\nTEMPDIRECTORY=" + temp / "blocker/t" + "\n");
+  // TMPDIR under the blocker too, so the fallback fails as well.
+  std::string environment = "env -u SONVAREK_HOME HOME=" + ShellQuoted(temp / "user") +
+                            " TMPDIR=" + ShellQuoted(temp / "blocker/sys") + " ";
+  test::ProgramResult result =
+      test::RunProgram(environment + SONVAREK_CLI + " --home " + ShellQuoted(Home()) + " settings 2>&1 >/dev/null");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "sonvarek: Can't open temp directory!\n");
+}
+
+TEST_F(CliSettingsTest, VersionHelpAndMistakes) {
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* contains;
+  } cases[] = {
+      {"--version", 0, "Sonvarek Maker"},
+      {"--help", 0, "Usage: sonvarek"},
+      {"", 64, "Usage: sonvarek"},
+      {"frobnicate", 64, "unknown command 'frobnicate'"},
+      {"settings extra", 64, "settings takes no arguments"},
+      {"settings --home", 64, "--home needs a folder"},
+  };
+  for (const Case& c : cases) {
+    test::ProgramResult result = Run(c.arguments, true);
+    EXPECT_EQ(result.status, c.status) << c.arguments;
+    EXPECT_NE(result.out.find(c.contains), std::string::npos) << c.arguments << ": " << result.out;
+  }
+}
+
+}  // namespace
+}  // namespace sonvarek
