@@ -51,25 +51,19 @@ TEST_F(CliSettingsTest, OutOfRangeValuesArePrintedCorrected) {
   test::ProgramResult result = Run("settings --home " + ShellQuoted(Home()));
   ASSERT_EQ(result.status, 0) << result.out;
   ProfileFile printed = ProfileFile::Parse(result.out);
-  const std::pair<const char*, const char*> expected[] = {
-      {"MP3Encoder", "0"}, {"BitRate", "8"},     {"MaxBitRate", "13"}, {"MPEGQuality", "2"},
-      {"VBRQuality", "4"}, {"StereoMode", "0"},  {"OutputFormat", "0"}, {"CDROMDriver", "0"},
-      {"RetryTimes", "5"}, {"BufferSize", "26"}, {"DeviceType", "0"},  {"ReplaceStr10", " "},
-      {"WindowWidth", "600"}, {"WindowHeight", "380"}, {"WindowLeft", "130"}, {"WindowTop", "90"},
-      {"NormalizeRatio", "95"},
+  struct Expected {
+    const char* section;
+    const char* key;
+    const char* value;
+  } expected[] = {
+      {"MP3", "MP3Encoder", "0"},      {"MP3", "BitRate", "8"},          {"MP3", "MaxBitRate", "13"},
+      {"MP3", "MPEGQuality", "2"},     {"MP3", "VBRQuality", "4"},       {"MP3", "StereoMode", "0"},
+      {"General", "OutputFormat", "0"}, {"CDROM", "CDROMDriver", "0"},   {"CDROM", "RetryTimes", "5"},
+      {"CDROM", "BufferSize", "26"},   {"CDROM", "DeviceType", "0"},     {"Misc", "ReplaceStr10", " "},
+      {"Misc", "WindowWidth", "600"},  {"Misc", "WindowHeight", "380"},  {"Misc", "WindowLeft", "130"},
+      {"Misc", "WindowTop", "90"},     {"Misc", "NormalizeRatio", "95"},
   };
-  for (auto [key, value] : expected) {
-    std::string section = std::string(key).find("MP3") == 0 || std::string(key) == "BitRate" ||
-                                  std::string(key) == "MaxBitRate" || std::string(key) == "MPEGQuality" ||
-                                  std::string(key) == "VBRQuality" || std::string(key) == "StereoMode"
-                              ? "MP3"
-                          : std::string(key) == "OutputFormat" ? "General"
-                          : std::string(key) == "CDROMDriver" || std::string(key) == "RetryTimes" ||
-                                  std::string(key) == "BufferSize" || std::string(key) == "DeviceType"
-                              ? "CDROM"
-                              : "Misc";
-    EXPECT_EQ(printed.Find(section, key), value) << key;
-  }
+  for (const Expected& e : expected) EXPECT_EQ(printed.Find(e.section, e.key), e.value) << e.key;
   EXPECT_EQ(printed.Find("General", "OutputFolder"), temp / "out");
   EXPECT_EQ(printed.Find("Misc", "TEMPDIRECTORY"), temp / "tmp/");
 }
