@@ -77,14 +77,17 @@ void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_tabl
     lines = reordered;
   }
   active = std::min(active, subbands);
+  // The mixed flag puts the lowest subbands on the normal window whatever the block type.
   const float* long_window = tables.window_long[gi.window_switching && !short_blocks ? gi.block_type : 0];
+  const int normal_window_subbands = gi.window_switching && gi.mixed_block ? long_lines_mixed / 18 : 0;
   for (int sb = 0; sb < 32; ++sb) {
     float samples[18];
     if (sb >= active) {
       std::memcpy(samples, overlap[sb], sizeof samples);
       std::memset(overlap[sb], 0, sizeof overlap[sb]);
     } else if (sb < long_subbands) {
-      l3_imdct36(tables, lines + 18 * sb, long_window, overlap[sb], samples);
+      const float* window = sb < normal_window_subbands ? tables.window_long[0] : long_window;
+      l3_imdct36(tables, lines + 18 * sb, window, overlap[sb], samples);
     } else {
       l3_imdct12(tables, lines + 18 * sb, overlap[sb], samples);
     }
