@@ -1,0 +1,222 @@
+// The decoder table, Init's arguments and Info, and Decode's refusals.
+#include "mpegdec/decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "mpegdec_test_support.h"
+
+namespace sonvarek::mpegdec::test {
+namespace {
+
+MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes) {
+  const std::vector<uint8_t> b(bytes);
+  MpegHeader header;
+  EXPECT_TRUE(DecodeHeaderFields(b.data(), header));
+  return header;
+}
+
+const MpegHeader kStereo44 = HeaderOf({0xFF, 0xFB, 0x90, 0x00});   // MPEG-1 Layer III 128k stereo
+const MpegHeader kMono25 = HeaderOf({0xFF, 0xE3, 0x38, 0xC0});     // MPEG-2.5 8 kHz single channel
+const MpegHeader kLayer2 = HeaderOf({0xFF, 0xFD, 0xA4, 0x00});
+const MpegHeader kLayer1 = HeaderOf({0xFF, 0xFF, 0xC8, 0x00});
+
+DecoderInfo InitAndInfo(const MpegHeader& header, int32_t reduction, int32_t convert, int32_t freq_limit = 24000) {
+  DecoderInfo info;
+  EXPECT_EQ(DecoderTable[0][0].Init(header, 417, reduction, 0, convert, freq_limit), 1);
+  EXPECT_EQ(DecoderTable[0][0].Info(info), 1);
+  return info;
+}
+
+TEST(DecoderTable, VariantChoiceFollowsTheIntegerAnd8kHzFlags) {
+  struct Case {
+    int32_t integer_flag, eight_khz_flag, convert_code, row, column;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 0, 0}, {1, 0, 0, 1, 0}, {0, 1, 3, 0, 0}, {0, 1, 4, 0, 1},
+      {1, 1, 12, 1, 1}, {3, 0, 9, 1, 0}, {2, 1, 16, 0, 1}, {0, 0, 12, 0, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(&ChooseDecoderVariant(c.integer_flag, c.eight_khz_flag, c.convert_code), &DecoderTable[c.row][c.column])
+        << c.integer_flag << " " << c.eight_khz_flag << " " << c.convert_code;
+  EXPECT_EQ(DecoderTable[1][1].Init, DecoderTable[0][1].Init);
+  EXPECT_EQ(DecoderTable[1][1].Decode, DecoderTable[0][1].Decode);
+}
+
+TEST(DecoderTable, IntegerVariantRefusesLayer3AndInitFailureLeavesNothingToDecode) {
+  EXPECT_EQ(DecoderTable[1][0].Init(kStereo44, 417, 0, 0, 0, 24000), 0);
+  ASSERT_EQ(DecoderTable[0][0].Init(kStereo44, 417, 0, 0, 0, 24000), 1);
+  // A failed Init of the full-rate variant leaves it uninitialised.
+  EXPECT_EQ(DecoderTable[0][0].Init(kLayer2, 576, 0, 0, 0, 24000), 0);
+  DecoderInfo info;
+  info.channels = 7;
+  EXPECT_EQ(DecoderTable[0][0].Info(info), 0);
+  EXPECT_EQ(info.channels, 0);
+  const std::vector<uint8_t> frame = {0xFF, 0xFB, 0x90, 0x00};
+  std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
+  EXPECT_LE(DecoderTable[0][0].Decode(frame.data(), 4, pcm.data()).in_bytes, 0);
+}
+
+TEST(DecoderInit, LayersOneAndTwoAreNotDecodedYet) {
+  EXPECT_EQ(DecoderTable[0][0].Init(kLayer1, 576, 0, 0, 0, 24000), 0);
+  EXPECT_EQ(DecoderTable[0][0].Init(kLayer2, 576, 0, 0, 0, 24000), 0);
+}
+
+TEST(DecoderInit, InfoReflectsReductionConversionAndBits) {
+  struct Case {
+    int32_t reduction, convert, channels, outvalues, samprate, bits;
+  };
+  const Case cases[] = {
+      {0, 0, 2, 2304, 44100, 16},
+      {1, 0, 2, 1152, 22050, 16},
+      {2, 0, 2, 576, 11025, 16},
+      {5, 0, 2, 576, 11025, 16},   // above 2 counts as 2
+      {-3, 0, 2, 2304, 44100, 16}, // below 0 counts as 0
+      {0, 1, 1, 1152, 44100, 16},  // mixing halves outvalues
+      {0, 2, 1, 1152, 44100, 16},
+      {0, 3, 1, 1152, 44100, 16},
+      {0, 8, 2, 2304, 44100, 8},
+      {1, 9, 1, 576, 22050, 8},
+  };
+  for (const Case& c : cases) {
+    const DecoderInfo info = InitAndInfo(kStereo44, c.reduction, c.convert);
+    EXPECT_EQ(info.channels, c.channels) << c.reduction << "/" << c.convert;
+    EXPECT_EQ(info.outvalues, c.outvalues) << c.reduction << "/" << c.convert;
+    EXPECT_EQ(info.samprate, c.samprate) << c.reduction << "/" << c.convert;
+    EXPECT_EQ(info.bits, c.bits) << c.reduction << "/" << c.convert;
+    EXPECT_EQ(info.framebytes, 417);
+    EXPECT_EQ(info.type, 0);
+  }
+  const DecoderInfo mono25 = InitAndInfo(kMono25, 0, 2);  // conversion bits change nothing for one channel
+  EXPECT_EQ(mono25.channels, 1);
+  EXPECT_EQ(mono25.outvalues, 576);
+  EXPECT_EQ(mono25.samprate, 8000);
+}
+
+// Decodes a whole stream with the given Init arguments, frame by frame.
+std::vector<uint8_t> DecodeWith(const std::vector<uint8_t>& data, int32_t reduction, int32_t convert, int32_t freq_limit) {
+  return DecodeStream(DecoderTable[0][0], data.data(), data.size(), reduction, convert, freq_limit).pcm;
+}
+
+TEST(DecoderInit, FrequencyLimitBelow1000CountsAs1000) {
+  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  ASSERT_FALSE(stream.empty());
+  const auto at_zero = DecodeWith(stream, 0, 0, 0);
+  const auto at_1000 = DecodeWith(stream, 0, 0, 1000);
+  const auto at_3000 = DecodeWith(stream, 0, 0, 3000);
+  ASSERT_FALSE(at_zero.empty());
+  EXPECT_EQ(at_zero, at_1000);
+  EXPECT_NE(at_zero, at_3000);
+}
+
+TEST(DecoderConversion, SingleChannelOutputsAreTheLeftRightOrMixOfTheStereoDecode) {
+  const auto stream = ReadFileBytes(VectorPath("iso/l3-hecommon.bit"));
+  ASSERT_FALSE(stream.empty());
+  const auto stereo = BytesToSamples(DecodeWith(stream, 0, 0, 24000));
+  const auto left = BytesToSamples(DecodeWith(stream, 0, 2, 24000));
+  const auto right = BytesToSamples(DecodeWith(stream, 0, 3, 24000));
+  const auto mixed = BytesToSamples(DecodeWith(stream, 0, 1, 24000));
+  ASSERT_EQ(left.size() * 2, stereo.size());
+  ASSERT_EQ(right.size() * 2, stereo.size());
+  ASSERT_EQ(mixed.size() * 2, stereo.size());
+  int left_off = 0, right_off = 0, mix_off = 0;
+  bool channels_differ = false;
+  for (size_t i = 0; i < left.size(); ++i) {
+    left_off = std::max(left_off, std::abs(left[i] - stereo[2 * i]));
+    right_off = std::max(right_off, std::abs(right[i] - stereo[2 * i + 1]));
+    mix_off = std::max(mix_off, std::abs(2 * mixed[i] - (stereo[2 * i] + stereo[2 * i + 1])));
+    channels_differ |= stereo[2 * i] != stereo[2 * i + 1];
+  }
+  EXPECT_TRUE(channels_differ);
+  EXPECT_EQ(left_off, 0);
+  EXPECT_EQ(right_off, 0);
+  EXPECT_LE(mix_off, 3);  // two roundings before the sum, one after the mix
+}
+
+TEST(DecoderConversion, EightBitOutputIsTheHighByteAroundZeroLevel128) {
+  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  const auto wide = BytesToSamples(DecodeWith(stream, 0, 0, 24000));
+  const auto narrow = DecodeWith(stream, 0, 8, 24000);
+  ASSERT_EQ(narrow.size(), wide.size());
+  for (size_t i = 0; i < narrow.size(); ++i) ASSERT_EQ(narrow[i], (wide[i] >> 8) + 128) << i;
+}
+
+TEST(DecoderConversion, ReductionKeepsTheSignalAtALowerRate) {
+  const auto stream = ReadFileBytes(VectorPath("iso/l3-sin1k0db.bit"));
+  const auto full = BytesToSamples(DecodeWith(stream, 0, 0, 24000));
+  for (int32_t reduction = 1; reduction <= 2; ++reduction) {
+    const auto reduced = BytesToSamples(DecodeWith(stream, reduction, 0, 24000));
+    ASSERT_EQ(reduced.size() << reduction, full.size());
+    // A 1 kHz sine keeps its level: compare the peak of a stretch after the start-up.
+    int full_peak = 0, reduced_peak = 0;
+    for (size_t i = full.size() / 2; i < full.size(); ++i) full_peak = std::max(full_peak, std::abs(int{full[i]}));
+    for (size_t i = reduced.size() / 2; i < reduced.size(); ++i) reduced_peak = std::max(reduced_peak, std::abs(int{reduced[i]}));
+    EXPECT_NEAR(reduced_peak, full_peak, full_peak / 100) << reduction;
+  }
+}
+
+TEST(DecoderFrames, MainDataBeforeTheStreamDecodesToSilenceAtTheZeroLevel) {
+  // l3-sin1k0db's first two frames reach back 461 bytes, into data this stream never had.
+  const auto stream = ReadFileBytes(VectorPath("iso/l3-sin1k0db.bit"));
+  for (int32_t convert : {0, 8}) {
+    const auto pcm = DecodeWith(stream, 0, convert, 24000);
+    const size_t frame_bytes = 1152 * 2 * (convert ? 1 : 2);
+    ASSERT_GT(pcm.size(), 3 * frame_bytes);
+    const uint8_t zero = convert ? 128 : 0;
+    EXPECT_TRUE(std::all_of(pcm.begin(), pcm.begin() + 2 * frame_bytes, [&](uint8_t b) { return b == zero; }));
+    EXPECT_FALSE(std::all_of(pcm.begin() + 2 * frame_bytes, pcm.begin() + 3 * frame_bytes, [&](uint8_t b) { return b == zero; }));
+  }
+}
+
+TEST(DecoderFrames, RefusesFramesThatDoNotBelongOrDoNotFit) {
+  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  const size_t at = FindLayer3Frame(stream.data(), stream.size(), 0);
+  MpegHeader header;
+  const int32_t length = ParseHeader(stream.data() + at, 4096, header);
+  ASSERT_GT(length, 0);
+  const DecoderVariant& decoder = DecoderTable[0][0];
+  std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
+  const uint8_t* frame = stream.data() + at;
+  const int32_t frame_length = length + header.pad;
+
+  ASSERT_EQ(decoder.Init(header, length, 0, 0, 0, 24000), 1);
+  EXPECT_EQ(decoder.Decode(frame, frame_length - 1, pcm.data()).in_bytes, 0) << "frame longer than the input";
+  EXPECT_EQ(decoder.Decode(frame, frame_length, pcm.data()).in_bytes, frame_length);
+
+  std::vector<uint8_t> changed(frame, frame + frame_length);
+  changed[2] = static_cast<uint8_t>((changed[2] & ~0x0C) | 0x04);  // 48 kHz instead of 44.1
+  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "sampling rate changed";
+  changed.assign(frame, frame + frame_length);
+  changed[1] = 0xF3;  // MPEG-2
+  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "version changed";
+  changed.assign(frame, frame + frame_length);
+  changed[1] = 0xFD;  // Layer II
+  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "layer changed";
+  changed.assign(frame, frame + frame_length);
+  changed[0] = 0xFE;
+  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "no sync";
+  changed.assign(frame, frame + frame_length);
+  changed[2] &= 0x0F;  // free format in a stream that is not
+  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "free format";
+}
+
+TEST(DecoderFrames, MainDataAbove8192BytesIsRefused) {
+  // A free-format frame long enough for 8193 bytes of main data, and one byte shorter.
+  const MpegHeader header = HeaderOf({0xFF, 0xFB, 0x00, 0xC0});  // free format, single channel
+  const int32_t fits = 4 + 17 + 8192;
+  std::vector<uint8_t> frame(static_cast<size_t>(fits) + 1, 0);
+  frame[0] = 0xFF;
+  frame[1] = 0xFB;
+  frame[2] = 0x00;
+  frame[3] = 0xC0;
+  std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
+  const DecoderVariant& decoder = DecoderTable[0][0];
+  ASSERT_EQ(decoder.Init(header, fits, 0, 0, 0, 24000), 1);
+  EXPECT_EQ(decoder.Decode(frame.data(), fits, pcm.data()).in_bytes, fits);
+  ASSERT_EQ(decoder.Init(header, fits + 1, 0, 0, 0, 24000), 1);
+  EXPECT_EQ(decoder.Decode(frame.data(), fits + 1, pcm.data()).in_bytes, 0);
+}
+
+}  // namespace
+}  // namespace sonvarek::mpegdec::test
