@@ -29,4 +29,15 @@ inline constexpr char kUnknownYear[] = "Year";
 // WAV files
 inline constexpr char kTemporaryWaveFile[] = "Temporary Wave File";
 
+// CD-ROM access
+inline constexpr char kErrorInitializeCdromNative[] = "Error while initialize CD-ROM under NT/2000/XP (Native).";
+inline constexpr char kErrorInitializeCdromAspi[] =
+    "Error while initialize CD-ROM. Please make sure the ASPI manager has been correctly setup.";
+inline constexpr char kDeviceStatusFormat[] = "Device: %s";
+inline constexpr char kNoCdromFound[] = "No CDROM found!";
+inline constexpr char kPleaseInsertAnAudioCd[] = "Please Insert An Audio CD!";
+// The drive types of setting DeviceType, in index order (the CD-ROM page's Type list).
+inline constexpr const char* kDriveTypeNames[] = {"GENERIC", "TOSHIBA", "IBM",     "NEC",     "DEC",  "KODAK",
+                                                  "RICOH",   "HP",      "PHILIPS", "PLEXTOR", "SONY", "YAMAHA"};
+
 }  // namespace sonvarek::text

@@ -1,0 +1,255 @@
+#include "cdrom/cue_sheet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+
+#include "cdrom/cd_units.h"
+
+namespace sonvarek {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return upper;
+}
+
+// Splits a line into words; a double-quoted word may hold blanks.
+std::optional<std::vector<std::string>> Words(std::string_view line) {
+  std::vector<std::string> words;
+  size_t at = 0;
+  while (true) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    if (at >= line.size()) return words;
+    if (line[at] == '"') {
+      size_t close = line.find('"', at + 1);
+      if (close == std::string_view::npos) return std::nullopt;
+      words.emplace_back(line.substr(at + 1, close - at - 1));
+      at = close + 1;
+    } else {
+      size_t end = at;
+      while (end < line.size() && line[end] != ' ' && line[end] != '\t') ++end;
+      words.emplace_back(line.substr(at, end - at));
+      at = end;
+    }
+  }
+}
+
+bool ParseNumber(std::string_view text, int& value, int low, int high) {
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
+// "mm:ss:ff" with seconds below 60 and frames below 75.
+bool ParseTime(std::string_view text, uint32_t& frames) {
+  size_t first = text.find(':');
+  size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
+  if (second == std::string_view::npos) return false;
+  int minutes = 0, seconds = 0, frame = 0;
+  if (!ParseNumber(text.substr(0, first), minutes, 0, 9999) ||
+      !ParseNumber(text.substr(first + 1, second - first - 1), seconds, 0, 59) ||
+      !ParseNumber(text.substr(second + 1), frame, 0, 74)) {
+    return false;
+  }
+  frames = MsfToFrames(static_cast<uint32_t>(minutes), static_cast<uint32_t>(seconds), static_cast<uint32_t>(frame));
+  return true;
+}
+
+class CueParser {
+ public:
+  CueParser(const std::string& cuePath) : cuePath_(cuePath) {}
+
+  std::optional<CueSheet> Parse(std::string_view text, std::string& error);
+
+ private:
+  bool Line(const std::vector<std::string>& words);
+  bool File(const std::vector<std::string>& words);
+  bool Track(const std::vector<std::string>& words);
+  bool Index(const std::vector<std::string>& words);
+  bool Gap(const std::vector<std::string>& words, bool pregap);
+  bool Flags(const std::vector<std::string>& words);
+  bool Finish();
+  bool Fail(std::string what) {
+    error_ = cuePath_ + ":" + std::to_string(line_) + ": " + what;
+    return false;
+  }
+  bool CloseTrack(bool byFile);
+
+  const std::string& cuePath_;
+  CueSheet sheet_;
+  int line_ = 0;
+  std::string error_;
+};
+
+std::optional<CueSheet> CueParser::Parse(std::string_view text, std::string& error) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  while (!text.empty() || line_ == 0) {
+    ++line_;
+    size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.find('\0') != std::string_view::npos) {
+      error = cuePath_ + ":" + std::to_string(line_) + ": not a text file";
+      return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> words = Words(line);
+    if (!words) {
+      Fail("unterminated quoted text");
+      error = error_;
+      return std::nullopt;
+    }
+    if (!words->empty() && !Line(*words)) {
+      error = error_;
+      return std::nullopt;
+    }
+  }
+  if (!Finish()) {
+    error = error_;
+    return std::nullopt;
+  }
+  return std::move(sheet_);
+}
+
+bool CueParser::Line(const std::vector<std::string>& words) {
+  std::string command = Upper(words[0]);
+  if (command == "FILE") return File(words);
+  if (command == "TRACK") return Track(words);
+  if (command == "INDEX") return Index(words);
+  if (command == "PREGAP") return Gap(words, true);
+  if (command == "POSTGAP") return Gap(words, false);
+  if (command == "FLAGS") return Flags(words);
+  static const char* const kIgnored[] = {"REM", "CATALOG", "TITLE", "PERFORMER", "SONGWRITER", "ISRC", "CDTEXTFILE"};
+  for (const char* ignored : kIgnored) {
+    if (command == ignored) return true;
+  }
+  return Fail("unknown command '" + words[0] + "'");
+}
+
+bool CueParser::File(const std::vector<std::string>& words) {
+  if (words.size() != 3) return Fail("FILE needs a file name and a type");
+  std::string type = Upper(words[2]);
+  if (type == "MOTOROLA") return Fail("big-endian (MOTOROLA) files are not supported");
+  if (type != "BINARY") return Fail("file type '" + words[2] + "' is not supported (only BINARY)");
+  if (words[1].empty()) return Fail("FILE has an empty file name");
+  if (!CloseTrack(true)) return false;
+  std::filesystem::path folder = std::filesystem::path(cuePath_).parent_path();
+  std::filesystem::path name(words[1]);
+  CueFile file;
+  file.name = words[1];
+  file.path = (name.is_absolute() || folder.empty() ? name : folder / name).string();
+  file.line = line_;
+  sheet_.files.push_back(std::move(file));
+  return true;
+}
+
+bool CueParser::Track(const std::vector<std::string>& words) {
+  if (sheet_.files.empty()) return Fail("TRACK before any FILE");
+  if (words.size() != 3) return Fail("TRACK needs a number and a mode");
+  int number = 0;
+  if (!ParseNumber(words[1], number, 1, 99)) return Fail("track number '" + words[1] + "' is not 1 to 99");
+  if (!sheet_.tracks.empty() && number != sheet_.tracks.back().number + 1) {
+    return Fail("track " + words[1] + " does not follow track " + std::to_string(sheet_.tracks.back().number));
+  }
+  if (!CloseTrack(false)) return false;
+  CueTrack track;
+  track.number = number;
+  track.line = line_;
+  std::string mode = Upper(words[2]);
+  if (mode == "AUDIO") {
+    track.mode = TrackMode::Audio;
+  } else if (mode == "MODE1/2352") {
+    track.mode = TrackMode::Mode1Raw;
+    track.control = 0x04;
+  } else if (mode == "MODE2/2352") {
+    track.mode = TrackMode::Mode2Raw;
+    track.control = 0x04;
+  } else {
+    return Fail("track mode '" + words[2] + "' is not supported (AUDIO, MODE1/2352, MODE2/2352)");
+  }
+  sheet_.tracks.push_back(std::move(track));
+  return true;
+}
+
+bool CueParser::Index(const std::vector<std::string>& words) {
+  if (sheet_.tracks.empty()) return Fail("INDEX before any TRACK");
+  if (words.size() != 3) return Fail("INDEX needs a number and a time");
+  CueIndex index;
+  index.line = line_;
+  index.file = static_cast<int>(sheet_.files.size()) - 1;
+  if (!ParseNumber(words[1], index.number, 0, 99)) return Fail("index number '" + words[1] + "' is not 0 to 99");
+  if (!ParseTime(words[2], index.frames)) return Fail("'" + words[2] + "' is not a time mm:ss:ff");
+  CueTrack& track = sheet_.tracks.back();
+  int expected = track.indices.empty() ? (index.number == 0 ? 0 : 1) : track.indices.back().number + 1;
+  if (index.number != expected) return Fail("INDEX " + words[1] + " is out of order");
+  // Within one file positions never go back, across tracks as well.
+  for (auto t = sheet_.tracks.rbegin(); t != sheet_.tracks.rend(); ++t) {
+    if (t->indices.empty()) continue;
+    const CueIndex& previous = t->indices.back();
+    if (previous.file == index.file && index.frames < previous.frames) {
+      return Fail("INDEX " + words[1] + " lies before the previous index");
+    }
+    break;
+  }
+  track.indices.push_back(index);
+  return true;
+}
+
+bool CueParser::Gap(const std::vector<std::string>& words, bool pregap) {
+  const char* name = pregap ? "PREGAP" : "POSTGAP";
+  if (sheet_.tracks.empty()) return Fail(std::string(name) + " before any TRACK");
+  if (words.size() != 2) return Fail(std::string(name) + " needs a time");
+  CueTrack& track = sheet_.tracks.back();
+  if (pregap && !track.indices.empty()) return Fail("PREGAP after an INDEX of its track");
+  if (!pregap && track.indices.empty()) return Fail("POSTGAP before an INDEX of its track");
+  uint32_t frames = 0;
+  if (!ParseTime(words[1], frames)) return Fail("'" + words[1] + "' is not a time mm:ss:ff");
+  (pregap ? track.pregap : track.postgap) = frames;
+  return true;
+}
+
+bool CueParser::Flags(const std::vector<std::string>& words) {
+  if (sheet_.tracks.empty()) return Fail("FLAGS before any TRACK");
+  CueTrack& track = sheet_.tracks.back();
+  for (size_t i = 1; i < words.size(); ++i) {
+    std::string flag = Upper(words[i]);
+    if (flag == "PRE") {
+      track.control |= 0x01;
+    } else if (flag == "DCP") {
+      track.control |= 0x02;
+    } else if (flag == "4CH") {
+      track.control |= 0x08;
+    } else if (flag != "SCMS") {
+      return Fail("unknown flag '" + words[i] + "'");
+    }
+  }
+  return true;
+}
+
+// A track is complete once a TRACK line follows it or the sheet ends; a FILE line may
+// come between its INDEX 00 and INDEX 01 (a pregap held at the end of the previous file).
+bool CueParser::CloseTrack(bool byFile) {
+  if (sheet_.tracks.empty()) return true;
+  const CueTrack& track = sheet_.tracks.back();
+  bool hasIndex01 = std::any_of(track.indices.begin(), track.indices.end(),
+                                [](const CueIndex& index) { return index.number == 1; });
+  if (hasIndex01 || byFile) return true;
+  error_ = cuePath_ + ":" + std::to_string(track.line) + ": track " + std::to_string(track.number) +
+           " has no INDEX 01";
+  return false;
+}
+
+bool CueParser::Finish() {
+  if (sheet_.tracks.empty()) return Fail("no TRACK in the sheet");
+  return CloseTrack(false);
+}
+
+}  // namespace
+
+std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error) {
+  CueParser parser(cuePath);
+  return parser.Parse(text, error);
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,188 @@
+#include "cdrom/disc_image.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "cdrom/cd_units.h"
+
+namespace sonvarek {
+namespace {
+
+constexpr int64_t kLargestCueSheet = 1 << 20;
+// Logical block addresses of a disc fit the 24 bits the read commands carry.
+constexpr uint64_t kLargestDisc = 0xFFFFFF;
+
+std::string LineRef(const std::string& cuePath, int line) { return cuePath + ":" + std::to_string(line) + ": "; }
+
+bool ReadCueText(const std::string& cuePath, std::string& text, std::string& error) {
+  File file = File::Open(cuePath, File::Mode::Read);
+  if (!file.IsOpen()) {
+    error = cuePath + ": cannot open the CUE sheet: " + file.ErrorText();
+    return false;
+  }
+  std::optional<int64_t> size = file.Size();
+  if (!size || *size > kLargestCueSheet) {
+    error = cuePath + (size ? ": too large for a CUE sheet" : ": cannot read the CUE sheet: " + file.ErrorText());
+    return false;
+  }
+  text.resize(static_cast<size_t>(*size));
+  if (file.Read(text.data(), text.size()) != *size) {
+    error = cuePath + ": cannot read the CUE sheet: " + file.ErrorText();
+    return false;
+  }
+  return true;
+}
+
+// One position of the layout walk, in the order of the sheet: a track's gaps (the
+// previous track's POSTGAP, then its own PREGAP) come right before its first index.
+struct Mark {
+  int file = 0;
+  uint32_t frames = 0;
+  int track = 0;
+  int index = -1;  // -1: the gap mark
+  uint32_t postgapBefore = 0;
+  uint32_t pregap = 0;
+  int line = 0;
+};
+
+std::vector<Mark> MarksOf(const CueSheet& sheet) {
+  std::vector<Mark> marks;
+  for (size_t t = 0; t < sheet.tracks.size(); ++t) {
+    const CueTrack& track = sheet.tracks[t];
+    const CueIndex& first = track.indices.front();
+    uint32_t postgap = t > 0 ? sheet.tracks[t - 1].postgap : 0;
+    marks.push_back(Mark{first.file, first.frames, static_cast<int>(t), -1, postgap, track.pregap, first.line});
+    for (const CueIndex& index : track.indices) {
+      marks.push_back(Mark{index.file, index.frames, static_cast<int>(t), index.number, 0, 0, index.line});
+    }
+  }
+  return marks;
+}
+
+}  // namespace
+
+std::unique_ptr<DiscImage> DiscImage::Load(const std::string& cuePath, std::string& error) {
+  std::string text;
+  if (!ReadCueText(cuePath, text, error)) return nullptr;
+  std::optional<CueSheet> sheet = ParseCueSheet(text, cuePath, error);
+  if (!sheet) return nullptr;
+  return FromSheet(*sheet, cuePath, error);
+}
+
+std::unique_ptr<DiscImage> DiscImage::FromSheet(const CueSheet& sheet, const std::string& cuePath, std::string& error) {
+  std::unique_ptr<DiscImage> image(new DiscImage());
+  for (const CueFile& cueFile : sheet.files) {
+    BinFile bin;
+    bin.path = cueFile.path;
+    bin.file = File::Open(cueFile.path, File::Mode::Read);
+    if (!bin.file.IsOpen()) {
+      error = LineRef(cuePath, cueFile.line) + "cannot open '" + cueFile.name + "': " + bin.file.ErrorText();
+      return nullptr;
+    }
+    std::optional<int64_t> size = bin.file.Size();
+    if (!size || *size % kSectorBytes != 0) {
+      error = LineRef(cuePath, cueFile.line) + "'" + cueFile.name + "' is " +
+              (size ? std::to_string(*size) + " bytes, not a whole number of 2352-byte sectors" : "unreadable");
+      return nullptr;
+    }
+    if (static_cast<uint64_t>(*size) / kSectorBytes > kLargestDisc) {
+      error = LineRef(cuePath, cueFile.line) + "'" + cueFile.name + "' is too large for a CD";
+      return nullptr;
+    }
+    bin.sectors = static_cast<uint32_t>(*size / kSectorBytes);
+    image->files_.push_back(std::move(bin));
+  }
+  if (!image->LayOut(sheet, cuePath, error)) return nullptr;
+  return image;
+}
+
+// Walks the files in order, placing file contents and inserted silence on the disc
+// and noting where each track's indices land.
+bool DiscImage::LayOut(const CueSheet& sheet, const std::string& cuePath, std::string& error) {
+  tracks_.resize(sheet.tracks.size());
+  for (size_t t = 0; t < sheet.tracks.size(); ++t) {
+    tracks_[t].number = sheet.tracks[t].number;
+    tracks_[t].control = sheet.tracks[t].control;
+    tracks_[t].mode = sheet.tracks[t].mode;
+    tracks_[t].firstSector = UINT32_MAX;
+  }
+  std::vector<Mark> marks = MarksOf(sheet);
+  uint64_t sector = 0;
+  auto place = [&](int file, uint64_t fileSector, uint32_t count) {
+    AddSegment(file, fileSector, count);
+    sector += count;
+  };
+  size_t next = 0;
+  for (size_t f = 0; f < files_.size(); ++f) {
+    uint32_t position = 0;
+    for (; next < marks.size() && marks[next].file == static_cast<int>(f); ++next) {
+      const Mark& mark = marks[next];
+      if (mark.frames > files_[f].sectors) {
+        error = LineRef(cuePath, mark.line) + "the index lies beyond the end of '" + sheet.files[f].name + "'";
+        return false;
+      }
+      place(static_cast<int>(f), position, mark.frames - position);
+      position = mark.frames;
+      ImageTrack& track = tracks_[mark.track];
+      if (mark.index == -1) {
+        place(-1, 0, mark.postgapBefore);
+        if (mark.pregap > 0) track.firstSector = static_cast<uint32_t>(sector);
+        place(-1, 0, mark.pregap);
+      } else {
+        track.firstSector = static_cast<uint32_t>(std::min<uint64_t>(track.firstSector, sector));
+        if (mark.index == 1) track.startSector = static_cast<uint32_t>(sector);
+      }
+    }
+    place(static_cast<int>(f), position, files_[f].sectors - position);
+  }
+  place(-1, 0, sheet.tracks.back().postgap);
+  if (sector > kLargestDisc) {
+    error = cuePath + ": the disc image is longer than a CD can address";
+    return false;
+  }
+  leadOut_ = static_cast<uint32_t>(sector);
+  return true;
+}
+
+void DiscImage::AddSegment(int file, uint64_t fileSector, uint32_t count) {
+  if (count == 0) return;
+  uint32_t first = segments_.empty() ? 0 : segments_.back().firstSector + segments_.back().count;
+  segments_.push_back(Segment{first, count, file, fileSector * kSectorBytes});
+}
+
+const ImageTrack* DiscImage::TrackAt(uint32_t sector) const {
+  if (sector >= leadOut_) return nullptr;
+  const ImageTrack* found = nullptr;
+  for (const ImageTrack& track : tracks_) {
+    if (track.firstSector <= sector) found = &track;
+  }
+  return found;
+}
+
+bool DiscImage::ReadSectors(uint32_t first, uint32_t count, uint8_t* out) {
+  if (static_cast<uint64_t>(first) + count > leadOut_) return false;
+  while (count > 0) {
+    auto after = std::upper_bound(segments_.begin(), segments_.end(), first,
+                                  [](uint32_t sector, const Segment& segment) { return sector < segment.firstSector; });
+    const Segment& segment = *(after - 1);
+    uint32_t here = std::min(count, segment.firstSector + segment.count - first);
+    if (!ReadSegment(segment, first, here, out)) return false;
+    first += here;
+    count -= here;
+    out += static_cast<size_t>(here) * kSectorBytes;
+  }
+  return true;
+}
+
+bool DiscImage::ReadSegment(const Segment& segment, uint32_t first, uint32_t count, uint8_t* out) {
+  size_t bytes = static_cast<size_t>(count) * kSectorBytes;
+  if (segment.file < 0) {
+    std::memset(out, 0, bytes);
+    return true;
+  }
+  File& file = files_[segment.file].file;
+  uint64_t offset = segment.fileOffset + static_cast<uint64_t>(first - segment.firstSector) * kSectorBytes;
+  return file.Seek(static_cast<int64_t>(offset)) && file.Read(out, bytes) == static_cast<int64_t>(bytes);
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,296 @@
+#include "cdrom/image_drive.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "cdrom/cd_units.h"
+#include "cdrom/disc_toc.h"
+#include "cdrom/sense_data.h"
+
+namespace sonvarek {
+namespace {
+
+constexpr uint8_t kAscInvalidOpcode = 0x20;
+constexpr uint8_t kAscOutOfRange = 0x21;
+constexpr uint8_t kAscInvalidField = 0x24;
+constexpr uint8_t kAscSequenceError = 0x2C;
+constexpr uint8_t kAscReadError = 0x11;
+constexpr uint8_t kAscNoMedium = 0x3A;
+
+ScsiOutcome Good() { return ScsiOutcome{ScsiStatus::Good, {}, 0}; }
+
+ScsiOutcome Refuse(uint8_t key, uint8_t asc) { return ScsiOutcome{ScsiStatus::CheckCondition, MakeSense({key, asc, 0}), 0}; }
+
+ScsiOutcome IllegalRequest(uint8_t asc) { return Refuse(kSenseIllegalRequest, asc); }
+
+uint32_t Be32(std::span<const uint8_t> cdb, size_t at) {
+  return static_cast<uint32_t>(cdb[at]) << 24 | static_cast<uint32_t>(cdb[at + 1]) << 16 |
+         static_cast<uint32_t>(cdb[at + 2]) << 8 | cdb[at + 3];
+}
+
+uint32_t Be16(std::span<const uint8_t> cdb, size_t at) { return static_cast<uint32_t>(cdb[at]) << 8 | cdb[at + 1]; }
+
+void PutBe32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// 0, M, S, F of a logical block address.
+uint32_t MsfAddress(uint32_t sector) {
+  uint32_t frames = sector + kLeadInSectors;
+  uint32_t minute = frames / (60 * kSectorsPerSecond);
+  uint32_t second = frames / kSectorsPerSecond % 60;
+  return std::min<uint32_t>(minute, 0xFF) << 16 | second << 8 | frames % kSectorsPerSecond;
+}
+
+// Hands the reply to the initiator: no more than the command's allocation length
+// nor than the initiator's buffer.
+ScsiOutcome Respond(const ScsiRequest& request, const std::vector<uint8_t>& reply, uint32_t allocation) {
+  size_t length = std::min<size_t>({reply.size(), allocation, request.dataIn ? request.dataInLength : 0u});
+  if (length > 0) std::memcpy(request.dataIn, reply.data(), length);
+  return Good();
+}
+
+size_t CommandLength(uint8_t opcode) {
+  switch (opcode) {
+    case 0x00: case 0x12: case 0x1B: return 6;
+    case 0x28: case 0x42: case 0x43: case 0x4B: case 0xD4: return 10;
+    case 0xA5: case 0xBE: case 0xD8: return 12;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+std::optional<ImageDriveOptions> ImageDriveOptionsFromEnvironment(std::string& error) {
+  ImageDriveOptions options;
+  const char* text = std::getenv("SONVAREK_CD_BAD_SECTORS");
+  if (text == nullptr) return options;
+  std::optional<BadSectorList> list = BadSectorList::Parse(text, error);
+  if (!list) {
+    error = "SONVAREK_CD_BAD_SECTORS: " + error;
+    return std::nullopt;
+  }
+  options.badSectors = std::move(*list);
+  return options;
+}
+
+std::unique_ptr<ImageDrive> ImageDrive::Load(const std::string& cuePath, ImageDriveOptions options,
+                                             std::string& error) {
+  std::unique_ptr<DiscImage> image = DiscImage::Load(cuePath, error);
+  if (!image) return nullptr;
+  return std::make_unique<ImageDrive>(std::move(image), std::move(options));
+}
+
+ImageDrive::ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions options)
+    : image_(std::move(image)), badSectors_(std::move(options.badSectors)), clock_(std::move(options.clock)) {
+  if (!clock_) clock_ = std::make_shared<SteadyPlayClock>();
+}
+
+void ImageDrive::SetBadSectors(BadSectorList badSectors) {
+  std::lock_guard lock(mutex_);
+  badSectors_ = std::move(badSectors);
+}
+
+void ImageDrive::LoadMedium() {
+  std::lock_guard lock(mutex_);
+  hasMedium_ = true;
+  play_ = PlayState::Idle;
+  position_ = 0;
+}
+
+bool ImageDrive::HasMedium() const {
+  std::lock_guard lock(mutex_);
+  return hasMedium_;
+}
+
+int ImageDrive::ReadCommandCount() const {
+  std::lock_guard lock(mutex_);
+  return readCommands_;
+}
+
+ScsiOutcome ImageDrive::Execute(const ScsiRequest& request) {
+  std::lock_guard lock(mutex_);
+  UpdatePlay();
+  return Dispatch(request);
+}
+
+ScsiOutcome ImageDrive::Dispatch(const ScsiRequest& request) {
+  std::span<const uint8_t> cdb = request.cdb;
+  if (cdb.empty()) return IllegalRequest(kAscInvalidOpcode);
+  size_t needed = CommandLength(cdb[0]);
+  if (needed == 0) return IllegalRequest(kAscInvalidOpcode);
+  if (cdb.size() < needed) return IllegalRequest(kAscInvalidField);
+  switch (cdb[0]) {
+    case 0x12: return Inquiry(request);
+    case 0x1B: return StartStop(request);
+    default: break;
+  }
+  if (!hasMedium_) return Refuse(kSenseNotReady, kAscNoMedium);
+  switch (cdb[0]) {
+    case 0x00: return Good();
+    case 0x43: return ReadToc(request);
+    case 0xBE: return ReadSectors(request, Be32(cdb, 2), cdb[6] << 16 | Be16(cdb, 7), cdb[9] != 0);
+    case 0x28:
+    case 0xD4: return ReadSectors(request, Be32(cdb, 2), Be16(cdb, 7), true);
+    case 0xD8: return ReadSectors(request, Be32(cdb, 2), Be32(cdb, 6), true);
+    case 0xA5: return PlayAudio(request);
+    case 0x4B: return PauseResume(request);
+    case 0x42: return ReadSubChannel(request);
+    default: return IllegalRequest(kAscInvalidOpcode);
+  }
+}
+
+ScsiOutcome ImageDrive::Inquiry(const ScsiRequest& request) {
+  if (request.cdb[1] & 0x01) return IllegalRequest(kAscInvalidField);  // no vital product data pages
+  std::vector<uint8_t> reply = {0x05, 0x80, 0x05, 0x02, 31, 0, 0, 0};
+  for (char c : std::string_view("SONVAREKIMAGE DRIVE     1.0 ")) reply.push_back(static_cast<uint8_t>(c));
+  return Respond(request, reply, Be16(request.cdb, 3));
+}
+
+ScsiOutcome ImageDrive::ReadToc(const ScsiRequest& request) {
+  std::span<const uint8_t> cdb = request.cdb;
+  bool msf = (cdb[1] & 0x02) != 0;
+  uint8_t format = (cdb[2] & 0x0F) != 0 ? (cdb[2] & 0x0F) : static_cast<uint8_t>(cdb[9] >> 6);
+  if (format != 0) return IllegalRequest(kAscInvalidField);
+  const std::vector<ImageTrack>& tracks = image_->Tracks();
+  uint8_t startTrack = cdb[6];
+  size_t from = tracks.size();
+  if (startTrack != kLeadOutTrack) {
+    from = 0;
+    while (from < tracks.size() && tracks[from].number < startTrack) ++from;
+    if (from == tracks.size()) return IllegalRequest(kAscInvalidField);
+  }
+  auto address = [msf](uint32_t sector) { return msf ? MsfAddress(sector) : sector; };
+  std::vector<uint8_t> reply = {0, 0, static_cast<uint8_t>(tracks.front().number),
+                                static_cast<uint8_t>(tracks.back().number)};
+  for (size_t t = from; t < tracks.size(); ++t) {
+    reply.insert(reply.end(), {0, static_cast<uint8_t>(0x10 | tracks[t].control),
+                               static_cast<uint8_t>(tracks[t].number), 0});
+    PutBe32(reply, address(tracks[t].startSector));
+  }
+  reply.insert(reply.end(), {0, static_cast<uint8_t>(0x10 | tracks.back().control), kLeadOutTrack, 0});
+  PutBe32(reply, address(image_->LeadOutSector()));
+  uint16_t dataLength = static_cast<uint16_t>(reply.size() - 2);
+  reply[0] = static_cast<uint8_t>(dataLength >> 8);
+  reply[1] = static_cast<uint8_t>(dataLength);
+  return Respond(request, reply, Be16(cdb, 7));
+}
+
+ScsiOutcome ImageDrive::ReadSectors(const ScsiRequest& request, uint32_t first, uint32_t count, bool raw) {
+  ++readCommands_;
+  if (static_cast<uint64_t>(first) + count > image_->LeadOutSector()) return IllegalRequest(kAscOutOfRange);
+  if (count == 0 || !raw) return Good();
+  uint64_t bytes = static_cast<uint64_t>(count) * kSectorBytes;
+  // The initiator's buffer cannot take the transfer: the transport fails it, as a
+  // host adapter does on a data overrun.
+  if (request.dataIn == nullptr || request.dataInLength < bytes) return ScsiOutcome{ScsiStatus::Failed, {}, EOVERFLOW};
+  if (badSectors_.ReadFails(first, count)) return Refuse(kSenseMediumError, kAscReadError);
+  if (!image_->ReadSectors(first, count, request.dataIn)) return Refuse(kSenseMediumError, kAscReadError);
+  return Good();
+}
+
+ScsiOutcome ImageDrive::PlayAudio(const ScsiRequest& request) {
+  uint32_t start = Be32(request.cdb, 2);
+  uint32_t length = Be32(request.cdb, 6);
+  if (length == 0) return Good();  // no audio operation, and no error
+  if (static_cast<uint64_t>(start) + length > image_->LeadOutSector()) return IllegalRequest(kAscOutOfRange);
+  play_ = PlayState::Playing;
+  playFrom_ = start;
+  playEnd_ = start + length;
+  playStartedAt_ = clock_->Now();
+  return Good();
+}
+
+ScsiOutcome ImageDrive::PauseResume(const ScsiRequest& request) {
+  bool resume = (request.cdb[8] & 0x01) != 0;
+  if (play_ != PlayState::Playing && play_ != PlayState::Paused) return IllegalRequest(kAscSequenceError);
+  if (resume && play_ == PlayState::Paused) {
+    play_ = PlayState::Playing;
+    playFrom_ = position_;
+    playStartedAt_ = clock_->Now();
+  } else if (!resume && play_ == PlayState::Playing) {
+    position_ = PlayPosition();
+    play_ = PlayState::Paused;
+  }
+  return Good();
+}
+
+ScsiOutcome ImageDrive::StartStop(const ScsiRequest& request) {
+  bool start = (request.cdb[4] & 0x01) != 0;
+  bool loadEject = (request.cdb[4] & 0x02) != 0;
+  if (play_ == PlayState::Playing) position_ = PlayPosition();
+  if (loadEject && !start) {
+    hasMedium_ = false;
+    play_ = PlayState::Idle;
+  } else if (loadEject) {
+    hasMedium_ = true;
+    play_ = PlayState::Idle;
+    position_ = 0;
+  } else if (start) {
+    if (!hasMedium_) return Refuse(kSenseNotReady, kAscNoMedium);
+  } else {
+    play_ = PlayState::Idle;  // stopping the disc ends audio play
+  }
+  return Good();
+}
+
+ScsiOutcome ImageDrive::ReadSubChannel(const ScsiRequest& request) {
+  std::span<const uint8_t> cdb = request.cdb;
+  bool msf = (cdb[1] & 0x02) != 0;
+  bool subQ = (cdb[2] & 0x40) != 0;
+  uint8_t format = cdb[3];
+  if (subQ && (format == 0 || format > 3)) return IllegalRequest(kAscInvalidField);
+  uint8_t status = 0x15;
+  switch (play_) {
+    case PlayState::Playing: status = 0x11; break;
+    case PlayState::Paused: status = 0x12; break;
+    case PlayState::Completed: status = 0x13; break;
+    case PlayState::Idle: status = 0x15; break;
+  }
+  std::vector<uint8_t> reply = {0, status, 0, 0};
+  if (subQ && format == 1) {
+    uint32_t position = PlayPosition();
+    const ImageTrack* track = image_->TrackAt(position);
+    uint8_t adrControl = static_cast<uint8_t>(0x10 | (track ? track->control : 0));
+    uint8_t index = (track && position < track->startSector) ? 0 : 1;
+    int64_t relative = track ? static_cast<int64_t>(position) - track->startSector : 0;
+    reply.insert(reply.end(), {0x01, adrControl, static_cast<uint8_t>(track ? track->number : kLeadOutTrack), index});
+    PutBe32(reply, msf ? MsfAddress(position) : position);
+    uint32_t relativeField = msf ? MsfAddress(static_cast<uint32_t>(std::max<int64_t>(relative, 0))) - kLeadInSectors
+                                 : static_cast<uint32_t>(relative);
+    PutBe32(reply, relativeField);
+  } else if (subQ) {
+    uint8_t number = format == 3 ? cdb[6] : 0;
+    if (format == 3 && std::none_of(image_->Tracks().begin(), image_->Tracks().end(),
+                                    [number](const ImageTrack& t) { return t.number == number; })) {
+      return IllegalRequest(kAscInvalidField);
+    }
+    reply.insert(reply.end(), {format, format == 3 ? uint8_t{0x10} : uint8_t{0}, number, 0});
+    reply.resize(24, 0);  // no catalog number or ISRC: the valid bit (byte 8, bit 7) stays clear
+  }
+  reply[3] = static_cast<uint8_t>(reply.size() - 4);
+  // The completion status is reported once; later requests see "no status".
+  if (play_ == PlayState::Completed) play_ = PlayState::Idle;
+  return Respond(request, reply, Be16(cdb, 7));
+}
+
+void ImageDrive::UpdatePlay() {
+  if (play_ != PlayState::Playing) return;
+  uint32_t position = PlayPosition();
+  if (position >= playEnd_) {
+    play_ = PlayState::Completed;
+    position_ = playEnd_ - 1;
+  }
+}
+
+uint32_t ImageDrive::PlayPosition() const {
+  if (play_ != PlayState::Playing) return position_;
+  int64_t elapsed = (clock_->Now() - playStartedAt_).count();
+  uint64_t played = static_cast<uint64_t>(std::max<int64_t>(elapsed, 0)) * kSectorsPerSecond / 1000;
+  return static_cast<uint32_t>(std::min<uint64_t>(playFrom_ + played, playEnd_));
+}
+
+}  // namespace sonvarek

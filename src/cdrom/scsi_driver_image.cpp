@@ -1,0 +1,26 @@
+#include "cdrom/scsi_driver_image.h"
+
+namespace sonvarek {
+namespace {
+
+DriveSources ImagesOnly(std::vector<std::string> imagePaths, UnitOpener* opener) {
+  DriveSources sources;
+  sources.imagePaths = std::move(imagePaths);
+  sources.opener = opener;
+  return sources;
+}
+
+}  // namespace
+
+CSCSIDriverImage::CSCSIDriverImage(const Settings& settings, std::vector<std::string> imagePaths, UnitOpener* opener)
+    : CSCSIDriverNative(settings, ImagesOnly(std::move(imagePaths), opener)) {}
+
+std::vector<UnitLocation> CSCSIDriverImage::ListUnits() const {
+  std::vector<UnitLocation> units = ImageUnits(Sources().imagePaths);
+  if (units.size() > kDeviceTableSize) units.resize(kDeviceTableSize);
+  return units;
+}
+
+ImageDrive* CSCSIDriverImage::Drive() const { return dynamic_cast<ImageDrive*>(Selected()); }
+
+}  // namespace sonvarek
