@@ -44,6 +44,38 @@ bool IsFullAccuracy(const Accuracy& accuracy) {
   return accuracy.compared > 0 && accuracy.max_lsb <= 1 && accuracy.rms < kFullAccuracyRms;
 }
 
+double TopBandResidualRms(const std::vector<int16_t>& ours, const std::vector<int16_t>& reference, size_t skip, int channels) {
+  constexpr int kTaps = 255;
+  constexpr double kCutoff = 0.90;
+  const double pi = std::acos(-1.0);
+  std::vector<double> taps(kTaps);
+  for (int i = 0; i < kTaps; ++i) {
+    const double n = i - (kTaps - 1) / 2.0;
+    const double sinc = n == 0 ? kCutoff : std::sin(pi * kCutoff * n) / (pi * n);
+    const double blackman = 0.42 - 0.5 * std::cos(2 * pi * i / (kTaps - 1)) + 0.08 * std::cos(4 * pi * i / (kTaps - 1));
+    taps[static_cast<size_t>(i)] = sinc * blackman;
+  }
+  if (skip >= ours.size()) return 1.0;
+  const size_t frames = std::min(ours.size() - skip, reference.size()) / static_cast<size_t>(channels);
+  double worst = 0.0;
+  for (int channel = 0; channel < channels; ++channel) {
+    std::vector<double> difference(frames);
+    for (size_t f = 0; f < frames; ++f) {
+      const size_t at = f * static_cast<size_t>(channels) + static_cast<size_t>(channel);
+      difference[f] = ours[skip + at] - reference[at];
+    }
+    double sum = 0.0;
+    size_t count = 0;
+    for (size_t f = kTaps; f < frames; ++f, ++count) {
+      double filtered = 0.0;
+      for (int i = 0; i < kTaps; ++i) filtered += taps[static_cast<size_t>(i)] * difference[f - static_cast<size_t>(i)];
+      sum += filtered * filtered;
+    }
+    if (count > 0) worst = std::max(worst, std::sqrt(sum / static_cast<double>(count)) / 32768.0);
+  }
+  return worst;
+}
+
 namespace {
 
 int32_t init_all_subbands(const MpegHeader& header, int32_t framebytes, int32_t reduction, int32_t transform,

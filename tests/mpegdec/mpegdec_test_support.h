@@ -27,6 +27,15 @@ Accuracy CompareSamples(const std::vector<int16_t>& ours, const std::vector<int1
 inline constexpr double kFullAccuracyRms = 8.8099e-06;
 bool IsFullAccuracy(const Accuracy& accuracy);
 
+// The frequency cap never decodes the top subband. To show that a difference lies wholly in
+// that band, the difference is low-passed (255-tap Blackman windowed sinc at 0.90 of the
+// Nyquist frequency, below the band's lower edge near 30.3/32 less the filter's transition)
+// per channel; returns the largest RMS over the channels, full scale 1. What remains there is
+// rounding noise: where the outputs differ by a fraction of an LSB they round independently,
+// which leaves up to kTwoRoundingsRms instead of the matching roundings of an unchanged signal.
+inline constexpr double kTwoRoundingsRms = 1.2456e-05;  // 2^-15 / sqrt(6)
+double TopBandResidualRms(const std::vector<int16_t>& ours, const std::vector<int16_t>& reference, size_t skip, int channels);
+
 // Decodes a whole buffer with the floating-point full-rate variant; `all_subbands` lifts the
 // frequency-limit cap so that the top subband is decoded too (tests only).
 StreamDecodeResult DecodeBuffer(const std::vector<uint8_t>& data, bool all_subbands = false, int32_t convert_code = 0);
