@@ -26,6 +26,43 @@ inline constexpr char kUnknownArtist[] = "Artist";
 inline constexpr char kUnknownAlbum[] = "Album";
 inline constexpr char kUnknownYear[] = "Year";
 
+// Batch window
+inline constexpr char kBatchTitleExtracting[] = "Extracting(%02d/%02d): %s";
+inline constexpr char kBatchTitleEncoding[] = "Encoding(%02d/%02d): %s";
+inline constexpr char kBatchTitleNormalizing[] = "Normalizing(%02d/%02d): %s";
+inline constexpr char kBatchTitleDecoding[] = "Decoding(%02d/%02d): %s";
+inline constexpr char kBatchTitleFinished[] = "Finished";
+inline constexpr char kBatchButtonAbort[] = "&Abort";
+inline constexpr char kBatchButtonClose[] = "Close";
+inline constexpr char kGroupEncodingMp3[] = "Encoding WAV to MP3";
+inline constexpr char kGroupEncodingOgg[] = "Encoding WAV to Ogg";
+inline constexpr char kGroupExtracting[] = "Extracting CDDA";
+inline constexpr char kGroupNormalizing[] = "Normalizing WAV";
+inline constexpr char kGroupSeekingPeak[] = "Seeking Volume Peak";
+inline constexpr char kGroupDecoding[] = "Decoding MP3 to WAV";
+inline constexpr char kGroupNormalizeFiles[] = "Normalize WAV Files";
+inline constexpr char kTimeElapsed[] = "Time elapsed:";
+inline constexpr char kTimeEstimated[] = "Time estimated:";
+inline constexpr char kProgressTimeFormat[] = "%02d:%02d";
+inline constexpr char kProgressPercentFormat[] = "%d.%d%%";
+inline constexpr char kErrorPaneText[] = "An error occurred during processing.";
+inline constexpr char kViewLogButton[] = "&View Log...";
+inline constexpr char kSuccessPaneText[] = "Success!  You can create play list file or play now.";
+inline constexpr char kPlayNowButton[] = "&Play Now!";
+inline constexpr char kCreatePlaylistButton[] = "&Create Playlist";
+inline constexpr char kSelectOneItem[] = "Please select one item at least.\nClick the left little box to select it.";
+inline constexpr char kBatchStillRunning[] =
+    "The previous conversion is still running in the background. Please wait until it has finished.";
+
+// Success pane actions
+inline constexpr char kNoDefaultPlayer[] = "Cann't find the default MP3 player!";
+inline constexpr char kNoItemsToPlay[] = "No items to be played!";
+inline constexpr char kPlayerLaunchFailed[] = "Failed to launch default MP3 player: %s";
+inline constexpr char kPlaylistFilter[] = "Play List File(*.m3u)|*.m3u||";
+inline constexpr char kPlaylistDefaultExtension[] = "*.m3u";
+inline constexpr char kPlaylistCreated[] = "Play list file was successfully created!";
+inline constexpr char kPlaylistFailed[] = "An Error occurred when creating play list file.";
+
 // WAV files
 inline constexpr char kTemporaryWaveFile[] = "Temporary Wave File";
 

@@ -22,6 +22,8 @@ inline constexpr char kFileOperationError[] = "File operation error, error cause
 inline constexpr char kWavCantOpen[] = "[%s] Error: Can't open file %s!";
 inline constexpr char kWavCantRead[] = "[%s] Error: Can't read file %s!";
 inline constexpr char kWavUnsupported[] = "[%s] Error: Can't support this wave format of file %s!";
+inline constexpr char kErrorStepUnavailable[] = "(%s) Error: %s is not available in this version!";
+inline constexpr char kErrorWriteFile[] = "[%s] Error: Can't write file %s: %s!";
 
 // The time stamp's own format.
 inline constexpr char kTimeStamp[] = "%Y-%m-%d %H:%M:%S";

@@ -1,0 +1,48 @@
+#include <filesystem>
+#include <ostream>
+
+#include "app/batch_console.h"
+#include "app/cli_command.h"
+#include "core/profile_file.h"
+#include "core/settings_store.h"
+
+namespace sonvarek {
+
+// sonvarek normalize [--ratio N] FILE...: a normalize batch, each file scaled in
+// place to N % of full scale (the NormalizeRatio setting for this run only).
+int RunNormalizeCommand(const CommandContext& context) {
+  std::vector<std::string> files;
+  int32_t ratio = 0;
+  for (size_t i = 0; i < context.arguments.size(); ++i) {
+    const std::string& argument = context.arguments[i];
+    if (argument == "--ratio" && i + 1 < context.arguments.size()) {
+      ratio = ParseProfileInt(context.arguments[++i], 0);
+      if (ratio < 1 || ratio > 100) {
+        context.err << "sonvarek: --ratio takes a percentage from 1 to 100\n";
+        return kExitUsage;
+      }
+    } else if (argument.rfind("--", 0) == 0) {
+      context.err << "sonvarek: normalize: unknown option '" << argument << "'\n";
+      return kExitUsage;
+    } else {
+      files.push_back(argument);
+    }
+  }
+  if (files.empty()) {
+    context.err << "sonvarek: normalize needs at least one WAV file\n";
+    return kExitUsage;
+  }
+
+  StreamNotice notice(context.err);
+  auto batch = std::make_unique<ConversionBatch>();
+  batch->settings = LoadSettings(SystemFolders(context.home), notice);
+  if (ratio != 0) batch->settings.NormalizeRatio = ratio;
+  for (const std::string& file : files) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    batch->jobs.push_back(MakeFileJob(error ? file : absolute.lexically_normal().string()));
+  }
+  return RunBatchOnConsole(std::move(batch), BatchKind::Normalize, DefaultStepTable(), context.err);
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,102 @@
+#include "jobs/batch_worker.h"
+
+#include "core/output_naming.h"
+#include "platform/thread_priority.h"
+
+namespace sonvarek {
+namespace {
+
+void End(ConversionBatch& batch, bool succeeded) {
+  if (batch.progressWindow == nullptr) return;
+  batch.progressWindow->Send({succeeded ? Message::BatchSucceeded : Message::BatchFailed,
+                              static_cast<int64_t>(reinterpret_cast<intptr_t>(&batch)), 0, {}});
+}
+
+void SendJobStarts(ConversionBatch& batch, const ConversionJob& job) {
+  if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::JobPhase, 0, 0, job.sourceName});
+}
+
+// The outcome of one step for the worker loop: go on, or end with success/failure.
+enum class Next { Continue, Succeed, Fail };
+
+// A cancel ends the batch like a success, also where the cancelled step returned 0.
+Next AfterStep(const ConversionBatch& batch, int result) {
+  if (batch.cancelled) return Next::Succeed;
+  return result == 0 ? Next::Fail : Next::Continue;
+}
+
+Next RipJob(ConversionBatch& batch, const StepTable& steps, int32_t outputFormat) {
+  ConversionJob& job = batch.CurrentJob();
+  if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::JobPhase, 0, 0, job.sourceName});
+  if (batch.mainWindow != nullptr) batch.mainWindow->Post({Message::SelectTrackRow, job.trackIndex, 0, {}});
+  Next next = AfterStep(batch, steps.extract(batch));
+  if (next != Next::Continue) return next;
+  if (outputFormat == 0) return AfterStep(batch, steps.encodeMp3(batch));
+  if (outputFormat == 2) return AfterStep(batch, steps.encodeOgg(batch));
+  return Next::Continue;
+}
+
+Next EncodeJob(ConversionBatch& batch, const StepTable& steps) {
+  SendJobStarts(batch, batch.CurrentJob());
+  return AfterStep(batch, batch.oggOutput ? steps.encodeOgg(batch) : steps.encodeMp3(batch));
+}
+
+Next DecodeJob(ConversionBatch& batch, const StepTable& steps) {
+  ConversionJob& job = batch.CurrentJob();
+  job.outputPath = ConvertedOutputPath(job.sourceName, batch.settings.effectiveOutputFolder, ".WAV");
+  job.outputFolder = batch.settings.effectiveOutputFolder;
+  SendJobStarts(batch, job);
+  return AfterStep(batch, steps.decode(job.sourceName, job.outputPath, 24000, batch));
+}
+
+Next NormalizeJob(ConversionBatch& batch, const StepTable& steps) {
+  ConversionJob& job = batch.CurrentJob();
+  job.outputPath = job.sourceName;  // changed in place
+  job.outputFolder = batch.settings.effectiveOutputFolder;
+  SendJobStarts(batch, job);
+  return AfterStep(batch, steps.normalize(batch));
+}
+
+}  // namespace
+
+void RunBatch(ConversionBatch& batch, BatchKind kind, const StepTable& steps) {
+  const int32_t outputFormat = batch.settings.OutputFormat;  // read once, when the worker starts
+  for (batch.currentJob = 0; batch.currentJob < batch.jobs.size(); ++batch.currentJob) {
+    Next next = Next::Continue;
+    switch (kind) {
+      case BatchKind::CdRip: next = RipJob(batch, steps, outputFormat); break;
+      case BatchKind::EncodeMp3:
+      case BatchKind::EncodeOgg: next = EncodeJob(batch, steps); break;
+      case BatchKind::Decode: next = DecodeJob(batch, steps); break;
+      case BatchKind::Normalize: next = NormalizeJob(batch, steps); break;
+    }
+    if (next == Next::Fail) return End(batch, false);
+    if (next == Next::Succeed) return End(batch, true);
+  }
+  End(batch, true);
+}
+
+int NiceForThreadPriority(int32_t& threadPriority) {
+  if (threadPriority < 0 || threadPriority > 4) threadPriority = 2;
+  static constexpr int kNice[] = {10, 5, 0, -5, -10};
+  return kNice[threadPriority];
+}
+
+bool BatchRunner::Start(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, int nice) {
+  if (running_.load()) return false;
+  if (worker_.joinable()) worker_.join();
+  running_.store(true);
+  worker_ = std::thread([this, owned = std::move(batch), kind, steps = std::move(steps), nice]() mutable {
+    SetCurrentThreadNice(nice);
+    RunBatch(*owned, kind, steps);
+    owned.reset();
+    running_.store(false);
+  });
+  return true;
+}
+
+void BatchRunner::Wait() {
+  if (worker_.joinable()) worker_.join();
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,40 @@
+#include "jobs/conversion_batch.h"
+
+#include "jobs/job_log.h"
+#include "jobs/log_formats.h"
+#include "jobs/wav_normalizer.h"
+
+namespace sonvarek {
+namespace {
+
+JobStep Unavailable(const char* what) {
+  return [what](ConversionBatch& batch) {
+    batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string(what)));
+    return 0;
+  };
+}
+
+}  // namespace
+
+void ConversionBatch::Log(std::string line) const {
+  if (mainWindow != nullptr) SendLogLine(*mainWindow, std::move(line));
+}
+
+void ConversionBatch::PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const {
+  if (progressWindow != nullptr) progressWindow->Post({id, thousandths, elapsedMs, {}});
+}
+
+StepTable DefaultStepTable() {
+  StepTable steps;
+  steps.extract = Unavailable("CD extraction");
+  steps.encodeMp3 = Unavailable("MP3 encoding");
+  steps.encodeOgg = Unavailable("Ogg Vorbis encoding");
+  steps.decode = [](const std::string&, const std::string&, int32_t, ConversionBatch& batch) {
+    batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string("MP3 decoding")));
+    return 0;
+  };
+  steps.normalize = [](ConversionBatch& batch) { return NormalizeWavFile(batch.CurrentJob().sourceName, batch); };
+  return steps;
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+#include "core/settings.h"
+#include "platform/disk_space.h"
+#include "platform/manual_reset_event.h"
+#include "platform/message_sink.h"
+
+namespace sonvarek {
+
+class CSCSIDriver;
+
+// What a batch does with its jobs.
+enum class BatchKind {
+  CdRip,      // extract each checked track, then encode it in the output format
+  EncodeMp3,  // WAV files to MP3
+  EncodeOgg,  // WAV files to Ogg Vorbis
+  Decode,     // MP3 files to WAV
+  Normalize,  // WAV files normalized in place
+};
+
+// One batch of jobs, shared by its creator, the worker and the steps. The worker
+// owns it once started and releases it (and the jobs) when the batch ends.
+struct ConversionBatch {
+  MessageSink* progressWindow = nullptr;  // the batch window: phases and progress
+  MessageSink* mainWindow = nullptr;      // log lines and the selected track row
+  bool noTemporaryFile = true;            // a rip writes its WAV as the final output; all file batches
+  bool fromFiles = true;
+  bool oggOutput = false;                 // file encode batches: Ogg Vorbis instead of MP3
+  std::string temporaryPath;              // the current track's temporary WAV file
+  std::shared_ptr<ManualResetEvent> cancelEvent = std::make_shared<ManualResetEvent>();
+  std::vector<ConversionJob> jobs;
+  size_t currentJob = 0;                  // index into jobs
+  bool cancelled = false;                 // a step saw the cancel event; the worker stops after it
+  CSCSIDriver* drive = nullptr;           // CD rips only
+  Settings settings;                      // a copy: the worker never reads what the windows change
+  const DiskSpaceProbe* diskSpace = &SystemDiskSpaceProbe();
+
+  ConversionJob& CurrentJob() { return jobs.at(currentJob); }
+  bool CancelRequested() const { return cancelEvent->IsSet(); }
+  void Log(std::string line) const;
+  void PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const;
+};
+
+// The step functions of the workers, one table so that each step plugs in without
+// the engine knowing it. A step returns 1 on success (also after a cancel, with
+// `cancelled` set) and 0 after it logged a failure.
+using JobStep = std::function<int(ConversionBatch& batch)>;
+using DecodeStep =
+    std::function<int(const std::string& source, const std::string& output, int32_t rate, ConversionBatch& batch)>;
+
+struct StepTable {
+  JobStep extract;
+  JobStep encodeMp3;
+  JobStep encodeOgg;
+  DecodeStep decode;
+  JobStep normalize;
+};
+
+// The steps built so far; the others log that they are not available and fail.
+StepTable DefaultStepTable();
+
+}  // namespace sonvarek

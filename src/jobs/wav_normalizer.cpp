@@ -1,0 +1,207 @@
+#include "jobs/wav_normalizer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "jobs/job_log.h"
+#include "jobs/log_formats.h"
+#include "jobs/wav_file.h"
+
+namespace sonvarek {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int64_t MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+int64_t Thousandths(uint64_t blocks, uint64_t totalBlocks) {
+  if (totalBlocks == 0) return 1000;
+  return static_cast<int64_t>(std::min<uint64_t>(blocks * 1000 / totalBlocks, 1000));
+}
+
+// Every possible sample's scaled value, so the per-sample work is one look-up.
+class ScaleTable {
+ public:
+  explicit ScaleTable(double factor) : values_(65536) {
+    for (int32_t sample = -32768; sample <= 32767; ++sample) {
+      values_[static_cast<uint16_t>(sample)] = ScaleSample(static_cast<int16_t>(sample), factor);
+    }
+  }
+  void Apply(uint8_t* bytes, size_t size) const {
+    for (size_t i = 0; i + 1 < size; i += 2) {
+      auto scaled = static_cast<uint16_t>(values_[static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8))]);
+      bytes[i] = static_cast<uint8_t>(scaled);
+      bytes[i + 1] = static_cast<uint8_t>(scaled >> 8);
+    }
+  }
+
+ private:
+  std::vector<int16_t> values_;
+};
+
+enum class PassResult { Done, Cancelled, Failed };
+
+struct ScalePass {
+  uint64_t progressEvery;  // full blocks between progress messages
+  bool sendProgress;       // send (wait for the window) rather than post
+};
+
+// Reads a block limited to the data still to go, so that chunks after the data
+// (a trailing LIST or id3 chunk) are never taken for samples.
+int64_t ReadBlock(File& file, std::vector<uint8_t>& block, uint64_t processed, uint64_t dataSize) {
+  size_t wanted = static_cast<size_t>(std::min<uint64_t>(kNormalizeBlockBytes, dataSize - processed));
+  return file.Read(block.data(), wanted);
+}
+
+PassResult ScaleBlocks(File& file, const std::string& path, uint64_t dataSize, double factor, ConversionBatch& batch,
+                       MessageSink* window, ScalePass pass, Clock::time_point start) {
+  ScaleTable table(factor);
+  std::vector<uint8_t> block(kNormalizeBlockBytes);
+  uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
+  uint64_t processed = 0;
+  uint64_t blocks = 0;
+  int64_t position = kWavHeaderSize;
+  while (processed < dataSize) {
+    if (batch.CancelRequested()) {
+      batch.Log(FormatLogLine(logformat::kUserCanceled));
+      batch.cancelled = true;
+      return PassResult::Cancelled;
+    }
+    int64_t count = ReadBlock(file, block, processed, dataSize);
+    if (count < 0) {
+      batch.Log(FormatLogLine(logformat::kWavCantRead, path));
+      return PassResult::Failed;
+    }
+    if (count == 0) break;
+    table.Apply(block.data(), static_cast<size_t>(count));
+    if (!file.Seek(position) || !file.WriteAll(block.data(), static_cast<size_t>(count))) {
+      batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, file.ErrorText()));
+      return PassResult::Failed;
+    }
+    position += count;
+    if (static_cast<size_t>(count) < kNormalizeBlockBytes) break;
+    ++blocks;
+    processed += kNormalizeBlockBytes;
+    if (window != nullptr && blocks % pass.progressEvery == 0) {
+      WindowMessage progress{Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}};
+      pass.sendProgress ? window->Send(std::move(progress)) : window->Post(std::move(progress));
+    }
+  }
+  return PassResult::Done;
+}
+
+PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, ConversionBatch& batch,
+                    Clock::time_point start, PeakMeter& meter) {
+  std::vector<uint8_t> block(kNormalizeBlockBytes);
+  uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
+  uint64_t processed = 0;
+  uint64_t blocks = 0;
+  while (processed < dataSize) {
+    if (batch.CancelRequested()) {
+      batch.Log(FormatLogLine(logformat::kUserCanceled));
+      batch.cancelled = true;
+      return PassResult::Cancelled;
+    }
+    int64_t count = ReadBlock(file, block, processed, dataSize);
+    if (count < 0) {
+      batch.Log(FormatLogLine(logformat::kWavCantRead, path));
+      return PassResult::Failed;
+    }
+    if (count == 0) break;
+    meter.Add(block.data(), static_cast<size_t>(count));
+    if (static_cast<size_t>(count) < kNormalizeBlockBytes) break;
+    ++blocks;
+    processed += kNormalizeBlockBytes;
+    if (batch.progressWindow != nullptr && blocks % 50 == 0) {
+      batch.progressWindow->Send(
+          {Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}});
+    }
+  }
+  return PassResult::Done;
+}
+
+void SendPhase(ConversionBatch& batch, int64_t phase, const std::string& path) {
+  if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::JobPhase, phase, 0, path});
+}
+
+bool CloseOrLog(File& file, const std::string& path, ConversionBatch& batch) {
+  if (file.Close()) return true;
+  batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, file.ErrorText()));
+  return false;
+}
+
+}  // namespace
+
+double NormalizeFactor(int32_t ratioPercent, int32_t peak) {
+  if (peak <= 0) return 0.0;
+  return ratioPercent * 0.01 * 32767.0 / peak;
+}
+
+int16_t ScaleSample(int16_t sample, double factor) {
+  auto scaled = static_cast<int64_t>(std::trunc(sample * factor + 0.5));
+  return static_cast<int16_t>(static_cast<uint16_t>(scaled & 0xFFFF));
+}
+
+void PeakMeter::Add(const uint8_t* bytes, size_t size) {
+  int32_t low = minimum;
+  int32_t high = maximum;
+  for (size_t i = 0; i + 1 < size; i += 2) {
+    int32_t sample = static_cast<int16_t>(static_cast<uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    low = std::min(low, sample);
+    high = std::max(high, sample);
+  }
+  minimum = low;
+  maximum = high;
+}
+
+bool ScaleWavFile(MessageSink* progressWindow, const std::string& path, double factor, ConversionBatch& batch) {
+  Clock::time_point start = Clock::now();
+  OpenedWav wav = OpenWavForReader(WavReader::Scaler, path);
+  if (wav.status != WavOpenStatus::Ok) {
+    batch.Log(wav.logLine);
+    return false;
+  }
+  PassResult result =
+      ScaleBlocks(wav.file, path, wav.dataSize, factor, batch, progressWindow, ScalePass{26, false}, start);
+  if (!CloseOrLog(wav.file, path, batch) || result == PassResult::Failed) return false;
+  if (result == PassResult::Cancelled) return true;
+  if (progressWindow != nullptr) progressWindow->Post({Message::ExtractProgress, 1000, MillisecondsSince(start), {}});
+  return true;
+}
+
+int NormalizeWavFile(const std::string& path, ConversionBatch& batch) {
+  Clock::time_point start = Clock::now();
+  OpenedWav wav = OpenWavForReader(WavReader::Normalizer, path);
+  if (wav.status != WavOpenStatus::Ok) {
+    batch.Log(wav.logLine);
+    return 0;
+  }
+  SendPhase(batch, 2, path);
+  PeakMeter meter;
+  if (FindPeak(wav.file, path, wav.dataSize, batch, start, meter) != PassResult::Done) return 0;
+
+  double factor = NormalizeFactor(batch.settings.NormalizeRatio, meter.Peak());
+  SendPhase(batch, 1, path);
+  start = Clock::now();
+  // A silent file has no peak to scale to and stays as it is.
+  if (factor > 0.0) {
+    if (!wav.file.Seek(kWavHeaderSize)) {
+      batch.Log(FormatLogLine(logformat::kWavCantRead, path));
+      return 0;
+    }
+    PassResult result =
+        ScaleBlocks(wav.file, path, wav.dataSize, factor, batch, batch.progressWindow, ScalePass{30, true}, start);
+    if (result != PassResult::Done) return 0;
+  }
+  if (!CloseOrLog(wav.file, path, batch)) return 0;
+  if (batch.progressWindow != nullptr) {
+    batch.progressWindow->Send({Message::ExtractProgress, 1000, MillisecondsSince(start), {}});
+  }
+  return 1;
+}
+
+}  // namespace sonvarek
