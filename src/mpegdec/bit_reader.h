@@ -41,6 +41,15 @@ class BitReader {
   bool overrun_ = false;
 };
 
+// At least the next 57 bits at bit `position`, MSB first, for the Huffman decoder. Reads the
+// 8 bytes from position / 8: the caller guarantees they lie inside its buffer (the
+// reservoir's padding).
+inline uint64_t PeekBits64(const uint8_t* data, uint32_t position) {
+  uint64_t word;
+  std::memcpy(&word, data + (position >> 3), sizeof word);
+  return __builtin_bswap64(word) << (position & 7);
+}
+
 // The next 32 bits at bit `position`, for the Huffman decoder. Reads the 8 bytes from
 // position / 8: the caller guarantees they lie inside its buffer (the reservoir's padding).
 inline uint32_t PeekBits32(const uint8_t* data, uint32_t position) {

@@ -229,37 +229,31 @@ int l3_huffman(const DecoderTables& tables, const uint8_t* data, uint32_t positi
         gain = runs.gain[run];
         run_end = runs.end[run];
       }
+      // One look at the next 57 bits covers the code (up to 19 bits), two linbits fields (up
+      // to 13 bits each) and two sign bits.
+      uint64_t bits = PeekBits64(data, position);
       int length;
-      const uint32_t value = HuffmanDecode(tables.huffman, ref.code_set, PeekBits32(data, position), length);
-      position += static_cast<uint32_t>(length);
+      const uint32_t value = HuffmanDecode(tables.huffman, ref.code_set, static_cast<uint32_t>(bits >> 32), length);
+      bits <<= length;
       uint32_t x = value >> 4;
       uint32_t y = value & 15;
-      uint32_t rest = PeekBits32(data, position);
-      int used = 0;
-      float fx = 0.0f;
-      float fy = 0.0f;
-      if (x != 0) {
-        if (x == 15 && linbits) {
-          x += rest >> (32 - linbits);
-          rest <<= linbits;
-          used += linbits;
-        }
-        fx = (rest & 0x80000000u) ? -pow43[x] : pow43[x];
-        rest <<= 1;
-        ++used;
+      const float signed_gain[2] = {gain, -gain};
+      if (x == 15 && linbits) {
+        x += static_cast<uint32_t>(bits >> (64 - linbits));
+        bits <<= linbits;
+        length += linbits;
       }
-      if (y != 0) {
-        if (y == 15 && linbits) {
-          y += rest >> (32 - linbits);
-          rest <<= linbits;
-          used += linbits;
-        }
-        fy = (rest & 0x80000000u) ? -pow43[y] : pow43[y];
-        ++used;
+      const uint32_t x_sign = x != 0 ? static_cast<uint32_t>(bits >> 63) : 0;
+      bits <<= (x != 0);
+      if (y == 15 && linbits) {
+        y += static_cast<uint32_t>(bits >> (64 - linbits));
+        bits <<= linbits;
+        length += linbits;
       }
-      position += static_cast<uint32_t>(used);
-      xr[i] = fx * gain;
-      xr[i + 1] = fy * gain;
+      const uint32_t y_sign = y != 0 ? static_cast<uint32_t>(bits >> 63) : 0;
+      position += static_cast<uint32_t>(length) + (x != 0) + (y != 0);
+      xr[i] = pow43[x] * signed_gain[x_sign];
+      xr[i + 1] = pow43[y] * signed_gain[y_sign];
     }
   }
   if (position > limit) {
@@ -446,18 +440,19 @@ int l3_decode_channel(DecoderState& state, const DecoderTables& tables, const Mp
 // Hybrid filter bank and synthesis of one granule into `pcm` (interleaved per Info).
 void l3_output_granule(DecoderState& state, const DecoderTables& tables, const MpegHeader& header, const SideInfo& side,
                        int gr, int band_table, const int* nonzero, int channels, uint8_t* pcm) {
-  const int long_bands = kBandTables[band_table].long_start[l3_long_bands_mixed(header)];
+  const int long_lines = kBandTables[band_table].long_start[l3_long_bands_mixed(header)];
   auto hybrid = [&](int ch, int into) {
-    l3_hybrid(tables, side.granule[gr][ch], band_table, long_bands, nonzero[ch], state.subbands, state.spectrum[ch],
+    l3_hybrid(tables, side.granule[gr][ch], band_table, long_lines, nonzero[ch], state.subbands, state.spectrum[ch],
               state.reordered, state.overlap[ch], state.subband_samples[into]);
   };
-  const int out_channels = state.info.channels;
-  PcmFormat format{state.reduction, out_channels, state.eight_bit};
-  if (channels == 2 && out_channels == 2) {
+  auto synthesize = [&](int index) { synth_granule(tables, state.synth[index], state.subband_samples[index], state.pcm[index]); };
+  const PcmFormat format{state.reduction, state.info.channels, state.eight_bit};
+  if (channels == 2 && format.channels == 2) {
     hybrid(0, 0);
     hybrid(1, 1);
-    pcm_synthesize(tables, state.synth[0], state.subband_samples[0], format, 0, pcm);
-    pcm_synthesize(tables, state.synth[1], state.subband_samples[1], format, 1, pcm);
+    synthesize(0);
+    synthesize(1);
+    pcm_store_granule(format, state.pcm[0], state.pcm[1], pcm);
     return;
   }
   if (channels == 2) {
@@ -466,18 +461,18 @@ void l3_output_granule(DecoderState& state, const DecoderTables& tables, const M
     } else if (state.conversion == ChannelConversion::Right) {
       hybrid(1, 0);
     } else {
+      // The synthesis is linear, so mixing its input mixes its output.
       hybrid(0, 0);
       hybrid(1, 1);
       float* a = &state.subband_samples[0][0][0];
       const float* b = &state.subband_samples[1][0][0];
-      for (int i = 0; i < 18 * 32; ++i) a[i] = (a[i] + b[i]) * 0.5f;
+      for (int i = 0; i < 32 * kGranuleSlots; ++i) a[i] = (a[i] + b[i]) * 0.5f;
     }
-    pcm_synthesize(tables, state.synth[0], state.subband_samples[0], format, 0, pcm);
-    return;
+  } else {
+    hybrid(0, 0);
   }
-  hybrid(0, 0);
-  pcm_synthesize(tables, state.synth[0], state.subband_samples[0], format, 0, pcm);
-  if (out_channels == 2) pcm_duplicate_left(format, pcm);
+  synthesize(0);
+  pcm_store_granule(format, state.pcm[0], nullptr, pcm);
 }
 
 }  // namespace

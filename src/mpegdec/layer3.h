@@ -49,10 +49,10 @@ int l3_band_table(const MpegHeader& header);
 void l3_read_side_info(const uint8_t* bytes, int32_t size, const MpegHeader& header, int band_table, SideInfo& side);
 
 // The hybrid filter bank of one channel and granule: alias reduction, IMDCT with overlap-add
-// and frequency inversion, from `spectrum` (coded order; altered) to out[time][subband].
+// and frequency inversion, from `spectrum` (coded order; altered) to out[subband][time].
 // Subbands from `subbands` on, and those without data, carry only the fading overlap.
 void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_table, int long_lines_mixed,
-               int nonzero, int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[32]);
+               int nonzero, int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[kGranuleSlots]);
 
 // Decodes one Layer III frame with the module state (see DecoderVariant::Decode).
 FrameResult l3_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);

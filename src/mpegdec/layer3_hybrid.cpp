@@ -2,12 +2,13 @@
 #include <cstring>
 
 #include "mpegdec/layer3.h"
+#include "mpegdec/vector_kernel.h"
 
 namespace sonvarek::mpegdec::detail {
 namespace {
 
 // Alias reduction butterflies across the subband boundaries 1 .. last_boundary.
-void l3_antialias(const DecoderTables& tables, float* xr, int last_boundary) {
+MPEGDEC_KERNEL_INLINE void l3_antialias(const DecoderTables& tables, float* xr, int last_boundary) {
   for (int sb = 1; sb <= last_boundary; ++sb) {
     float* upper = xr + 18 * sb;
     for (int i = 0; i < 8; ++i) {
@@ -20,7 +21,7 @@ void l3_antialias(const DecoderTables& tables, float* xr, int last_boundary) {
 }
 
 // 36-point IMDCT through an 18-point DCT-IV, windowed, overlap-added: 18 output samples.
-void l3_imdct36(const DecoderTables& tables, const float* in, const float* window, float* overlap, float* out) {
+MPEGDEC_KERNEL_INLINE void l3_imdct36(const DecoderTables& tables, const float* in, const float* window, float* overlap, float* out) {
   alignas(32) float y[18] = {};
   for (int k = 0; k < 18; ++k) {
     const float xk = in[k];
@@ -37,7 +38,7 @@ void l3_imdct36(const DecoderTables& tables, const float* in, const float* windo
 
 // Three windowed 12-point IMDCTs (input window-major, 6 lines each) overlapped in the middle
 // of a 36-sample block, then overlap-added.
-void l3_imdct12(const DecoderTables& tables, const float* in, float* overlap, float* out) {
+MPEGDEC_KERNEL_INLINE void l3_imdct12(const DecoderTables& tables, const float* in, float* overlap, float* out) {
   float block[36] = {};
   for (int w = 0; w < 3; ++w) {
     const float* x = in + 6 * w;
@@ -55,8 +56,9 @@ void l3_imdct12(const DecoderTables& tables, const float* in, float* overlap, fl
 
 }  // namespace
 
+MPEGDEC_VECTOR_KERNEL
 void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_table, int long_lines_mixed, int nonzero,
-               int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[32]) {
+               int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[kGranuleSlots]) {
   const bool short_blocks = l3_short_blocks(gi);
   const int long_lines = short_blocks ? (gi.mixed_block ? long_lines_mixed : 0) : 576;
   const int long_subbands = long_lines / 18;
@@ -81,9 +83,9 @@ void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_tabl
   const float* long_window = tables.window_long[gi.window_switching && !short_blocks ? gi.block_type : 0];
   const int normal_window_subbands = gi.window_switching && gi.mixed_block ? long_lines_mixed / 18 : 0;
   for (int sb = 0; sb < 32; ++sb) {
-    float samples[18];
+    float* samples = out[sb];
     if (sb >= active) {
-      std::memcpy(samples, overlap[sb], sizeof samples);
+      std::memcpy(samples, overlap[sb], sizeof overlap[sb]);
       std::memset(overlap[sb], 0, sizeof overlap[sb]);
     } else if (sb < long_subbands) {
       const float* window = sb < normal_window_subbands ? tables.window_long[0] : long_window;
@@ -94,7 +96,6 @@ void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_tabl
     // Frequency inversion: odd subbands have every other sample negated.
     if (sb & 1)
       for (int t = 1; t < 18; t += 2) samples[t] = -samples[t];
-    for (int t = 0; t < 18; ++t) out[t][sb] = samples[t];
   }
 }
 

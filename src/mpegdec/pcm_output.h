@@ -12,13 +12,10 @@ struct PcmFormat {
   bool eight_bit;     // unsigned 8-bit instead of signed 16-bit little-endian
 };
 
-// Synthesises 18 time slots of out[time][subband] and writes them as output channel
-// `channel` of one granule (576 >> reduction samples per channel) at `pcm`.
-void pcm_synthesize(const DecoderTables& tables, SynthState& synth, const float (*subbands)[32], const PcmFormat& format,
-                    int channel, uint8_t* pcm);
-
-// Copies channel 0 of one granule into channel 1.
-void pcm_duplicate_left(const PcmFormat& format, uint8_t* pcm);
+// Rounds, clips and writes one granule (18 slots of 32 samples, every 2^reduction-th kept)
+// of `left` and, for two output channels, `right` interleaved at `pcm`. A null `right`
+// with two output channels writes `left` to both.
+void pcm_store_granule(const PcmFormat& format, const float (*left)[32], const float (*right)[32], uint8_t* pcm);
 
 // Writes `bytes` bytes of the zero level.
 void pcm_silence(bool eight_bit, int32_t bytes, uint8_t* pcm);

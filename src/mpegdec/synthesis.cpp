@@ -2,40 +2,60 @@
 
 #include <cstring>
 
+#include "mpegdec/vector_kernel.h"
+
 namespace sonvarek::mpegdec::detail {
 namespace {
 
+using Slots = float[kGranuleSlots];
+
 // Unnormalised DCT-II of N points, X[k] = sum x[n] cos(pi (2n + 1) k / 2N), by Lee's
-// recursive split into an even half and an odd half scaled by 1 / (2 cos).
+// recursive split into an even half and an odd half scaled by 1 / (2 cos). Every operation
+// works on all 18 slots of the granule at once, which the compiler turns into vector code.
 template <int N>
-inline void synth_dct(const float* scale, const float* x, float* out) {
+MPEGDEC_KERNEL_INLINE void synth_dct(const float* scale, const Slots* x, Slots* out) {
   if constexpr (N == 1) {
-    out[0] = x[0];
+    std::memcpy(out[0], x[0], sizeof(Slots));
   } else {
-    float even[N / 2];
-    float odd[N / 2];
+    Slots even[N / 2];
+    Slots odd[N / 2];
     for (int n = 0; n < N / 2; ++n) {
-      even[n] = x[n] + x[N - 1 - n];
-      odd[n] = (x[n] - x[N - 1 - n]) * scale[n];
+      const float* a = x[n];
+      const float* b = x[N - 1 - n];
+      const float s = scale[n];
+      for (int t = 0; t < kGranuleSlots; ++t) {
+        even[n][t] = a[t] + b[t];
+        odd[n][t] = (a[t] - b[t]) * s;
+      }
     }
-    float even_out[N / 2];
-    float odd_out[N / 2];
+    Slots even_out[N / 2];
+    Slots odd_out[N / 2];
     synth_dct<N / 2>(scale + N / 2, even, even_out);
     synth_dct<N / 2>(scale + N / 2, odd, odd_out);
-    for (int k = 0; k < N / 2; ++k) out[2 * k] = even_out[k];
-    for (int k = 0; k < N / 2 - 1; ++k) out[2 * k + 1] = odd_out[k] + odd_out[k + 1];
-    out[N - 1] = odd_out[N / 2 - 1];
+    for (int k = 0; k < N / 2; ++k) std::memcpy(out[2 * k], even_out[k], sizeof(Slots));
+    for (int k = 0; k < N / 2 - 1; ++k)
+      for (int t = 0; t < kGranuleSlots; ++t) out[2 * k + 1][t] = odd_out[k][t] + odd_out[k + 1][t];
+    std::memcpy(out[N - 1], odd_out[N / 2 - 1], sizeof(Slots));
   }
 }
 
-// V[i] = sum S[k] cos((16 + i)(2k + 1) pi / 64) taken from the 32-point DCT by its symmetries.
-inline void synth_matrix(const DecoderTables& tables, const float* subbands, float* v) {
-  float x[32];
-  synth_dct<32>(tables.dct32_scale, subbands, x);
-  for (int i = 0; i < 16; ++i) v[i] = x[16 + i];
+// V[i] = sum S[k] cos((16 + i)(2k + 1) pi / 64), i = 0..63, from the DCT by its symmetries.
+MPEGDEC_KERNEL_INLINE void synth_vector(const Slots* x, int t, float* v) {
+  for (int i = 0; i < 16; ++i) v[i] = x[16 + i][t];
   v[16] = 0.0f;
-  for (int i = 17; i < 48; ++i) v[i] = -x[48 - i];
-  for (int i = 48; i < 64; ++i) v[i] = -x[i - 48];
+  for (int i = 17; i < 48; ++i) v[i] = -x[48 - i][t];
+  for (int i = 48; i < 64; ++i) v[i] = -x[i - 48][t];
+}
+
+MPEGDEC_KERNEL_INLINE void synth_window(const float* window, const SynthState& state, float* pcm) {
+  alignas(32) float sum[32] = {};
+  for (int i = 0; i < 8; ++i) {
+    const float* even = state.v[(state.newest + 2 * i) & 15];
+    const float* odd = state.v[(state.newest + 2 * i + 1) & 15] + 32;
+    const float* w = window + 64 * i;
+    for (int j = 0; j < 32; ++j) sum[j] += w[j] * even[j] + w[32 + j] * odd[j];
+  }
+  std::memcpy(pcm, sum, sizeof sum);
 }
 
 }  // namespace
@@ -45,18 +65,15 @@ void synth_reset(SynthState& state) {
   state.newest = 0;
 }
 
-void synth_slot(const DecoderTables& tables, SynthState& state, const float* subbands, float* pcm) {
-  state.newest = (state.newest + 15) & 15;
-  synth_matrix(tables, subbands, state.v[state.newest]);
-  float sum[32] = {};
-  const float* window = tables.synth_window;
-  for (int i = 0; i < 8; ++i) {
-    const float* even = state.v[(state.newest + 2 * i) & 15];
-    const float* odd = state.v[(state.newest + 2 * i + 1) & 15] + 32;
-    const float* w = window + 64 * i;
-    for (int j = 0; j < 32; ++j) sum[j] += w[j] * even[j] + w[32 + j] * odd[j];
+MPEGDEC_VECTOR_KERNEL
+void synth_granule(const DecoderTables& tables, SynthState& state, const float (*subbands)[kGranuleSlots], float (*pcm)[32]) {
+  Slots x[32];
+  synth_dct<32>(tables.dct32_scale, subbands, x);
+  for (int t = 0; t < kGranuleSlots; ++t) {
+    state.newest = (state.newest + 15) & 15;
+    synth_vector(x, t, state.v[state.newest]);
+    synth_window(tables.synth_window, state, pcm[t]);
   }
-  std::memcpy(pcm, sum, sizeof sum);
 }
 
 }  // namespace sonvarek::mpegdec::detail

@@ -4,6 +4,8 @@
 
 namespace sonvarek::mpegdec::detail {
 
+inline constexpr int kGranuleSlots = 18;
+
 // History of the polyphase synthesis filter bank for one channel: the last 16 vectors V.
 struct SynthState {
   alignas(32) float v[16][64];
@@ -12,8 +14,8 @@ struct SynthState {
 
 void synth_reset(SynthState& state);
 
-// Filters one time slot of 32 subband samples into 32 PCM samples in 16-bit units (full
-// scale +-32768, not yet rounded or clipped).
-void synth_slot(const DecoderTables& tables, SynthState& state, const float* subbands, float* pcm);
+// Filters the 18 time slots of one granule, subbands[subband][slot], into pcm[slot][sample]
+// in 16-bit units (full scale +-32768, not yet rounded or clipped).
+void synth_granule(const DecoderTables& tables, SynthState& state, const float (*subbands)[kGranuleSlots], float (*pcm)[32]);
 
 }  // namespace sonvarek::mpegdec::detail

@@ -1,0 +1,43 @@
+#include "mpegdec_fuzz_input.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "mpegdec/decoder.h"
+
+namespace sonvarek::mpegdec::test {
+
+void FuzzDecodeInput(const uint8_t* data, size_t size) {
+  if (size < 1) return;
+  const uint8_t options = data[0];
+  ++data;
+  --size;
+  const int32_t reduction = options & 3;
+  const int32_t convert = ((options >> 2) & 3) | ((options & 0x10) ? 8 : 0);
+  const int32_t freq_limit = (options & 0x20) ? 24000 : 500 + 1000 * (options >> 6);
+  const auto bounded = [&](size_t at) { return static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20)); };
+
+  MpegHeader header;
+  int32_t bitrate = 0;
+  ParseHeaderWithBitrate(data, bounded(0), header, bitrate);
+
+  const DecoderVariant& decoder = DecoderTable[0][0];
+  size_t at = 0;
+  bool initialised = false;
+  for (; at + 4 <= size && at < 64 && !initialised; ++at) {
+    const int32_t length = ParseHeader(data + at, bounded(at), header);
+    initialised = length > 0 && decoder.Init(header, length, reduction, 0, convert, freq_limit) == 1;
+  }
+  if (!initialised) return;
+  --at;
+  DecoderInfo info;
+  decoder.Info(info);
+  std::vector<uint8_t> output(static_cast<size_t>(info.outvalues) * static_cast<size_t>(info.bits / 8));
+  for (int steps = 0; at + 4 <= size && steps < 4096; ++steps) {
+    const FrameResult frame = decoder.Decode(data + at, bounded(at), output.data());
+    if (frame.out_bytes < 0 || static_cast<size_t>(frame.out_bytes) > output.size()) __builtin_trap();
+    at += frame.in_bytes > 0 ? static_cast<size_t>(frame.in_bytes) : 1;
+  }
+}
+
+}  // namespace sonvarek::mpegdec::test
