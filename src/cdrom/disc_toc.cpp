@@ -6,8 +6,9 @@
 namespace sonvarek {
 
 int DiscTOC::TrackCount() const {
-  int count = static_cast<int>(LastTrack()) - static_cast<int>(FirstTrack()) + 1;
-  return (count >= 1 && count < kTocDescriptors) ? count : 0;
+  // Track numbers run from 1 to 99; a zeroed TOC (a failed read) has none.
+  if (FirstTrack() < 1 || LastTrack() > 99 || LastTrack() < FirstTrack()) return 0;
+  return LastTrack() - FirstTrack() + 1;
 }
 
 TocDescriptor DiscTOC::Descriptor(int k) const {

@@ -28,7 +28,7 @@ struct DiscTOC {
   uint16_t DataLength() const { return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]); }
   uint8_t FirstTrack() const { return bytes[2]; }
   uint8_t LastTrack() const { return bytes[3]; }
-  // last − first + 1 when that is 1..99 (so the lead-out descriptor fits), else 0:
+  // last − first + 1 when both are track numbers (1..99) and first ≤ last, else 0:
   // a header that does not describe a disc lists no tracks.
   int TrackCount() const;
   // Descriptor k (0..99); the one after the last track is the lead-out.
