@@ -33,5 +33,5 @@ seeds=()
 for folder in "$root/../shared/mpeg-vectors/iso" "$root/../shared/mpeg-vectors/robustness"; do
   [[ -d $folder ]] && seeds+=("$folder")
 done
-exec "$binary" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+exec "$binary" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
   "$@" "$scratch" "$corpus" "${seeds[@]}"

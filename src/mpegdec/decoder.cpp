@@ -32,6 +32,7 @@ void reset_stream_state(DecoderState& state) {
   std::fill(&state.overlap[0][0][0], &state.overlap[0][0][0] + 2 * 32 * 18, 0.0f);
   detail::synth_reset(state.synth[0]);
   detail::synth_reset(state.synth[1]);
+  std::fill(&state.subband_samples[0][0][0], &state.subband_samples[0][0][0] + 2 * 32 * detail::kSlotStride, 0.0f);
 }
 
 // Floating point, full rate. Layers I and II are decoded by the next stage of this module;

@@ -38,7 +38,7 @@ struct DecoderState {
   // Per-frame scratch.
   alignas(32) float spectrum[2][576];
   alignas(32) float reordered[576];
-  alignas(32) float subband_samples[2][32][kGranuleSlots];
+  alignas(32) float subband_samples[2][32][kSlotStride];  // padding stays zero
   alignas(32) float pcm[2][kGranuleSlots][32];
 };
 

@@ -93,24 +93,23 @@ void tables_hybrid(DecoderTables& t) {
     t.alias_cs[i] = static_cast<float>(1.0 / std::sqrt(1.0 + c * c));
     t.alias_ca[i] = static_cast<float>(c / std::sqrt(1.0 + c * c));
   }
-  for (int k = 0; k < 18; ++k)
-    for (int m = 0; m < 18; ++m) t.dct4_18[k][m] = static_cast<float>(std::cos(pi / 72.0 * (2 * m + 1) * (2 * k + 1)));
+  double windows[4][36] = {};
   for (int i = 0; i < 36; ++i) {
     const double long_sine = std::sin(pi / 36.0 * (i + 0.5));
-    t.window_long[0][i] = static_cast<float>(long_sine);
-    t.window_long[2][i] = 0.0f;
+    windows[0][i] = long_sine;
     // Start window: long rise, flat, short fall, zero; the stop window mirrors it.
-    double start = 0.0;
-    if (i < 18) start = long_sine;
-    else if (i < 24) start = 1.0;
-    else if (i < 30) start = std::sin(pi / 12.0 * (i - 18 + 0.5));
-    t.window_long[1][i] = static_cast<float>(start);
-    double stop = 0.0;
-    if (i >= 6 && i < 12) stop = std::sin(pi / 12.0 * (i - 6 + 0.5));
-    else if (i >= 12 && i < 18) stop = 1.0;
-    else if (i >= 18) stop = long_sine;
-    t.window_long[3][i] = static_cast<float>(stop);
+    if (i < 18) windows[1][i] = long_sine;
+    else if (i < 24) windows[1][i] = 1.0;
+    else if (i < 30) windows[1][i] = std::sin(pi / 12.0 * (i - 18 + 0.5));
+    if (i >= 6 && i < 12) windows[3][i] = std::sin(pi / 12.0 * (i - 6 + 0.5));
+    else if (i >= 12 && i < 18) windows[3][i] = 1.0;
+    else if (i >= 18) windows[3][i] = long_sine;
   }
+  for (int type = 0; type < 4; ++type)
+    for (int k = 0; k < 18; ++k)
+      for (int i = 0; i < 40; ++i)
+        t.imdct36[type][k][i] =
+            i < 36 ? static_cast<float>(windows[type][i] * std::cos(pi / 72.0 * (2 * i + 19) * (2 * k + 1))) : 0.0f;
   for (int k = 0; k < 6; ++k)
     for (int i = 0; i < 12; ++i)
       t.imdct12[k][i] = static_cast<float>(std::sin(pi / 12.0 * (i + 0.5)) * std::cos(pi / 24.0 * (2 * i + 7) * (2 * k + 1)));

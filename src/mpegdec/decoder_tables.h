@@ -27,8 +27,9 @@ struct DecoderTables {
   float intensity_mpeg2[2][32][2];    // [intensity_scale][is_pos][left, right]
   float alias_cs[8];
   float alias_ca[8];
-  float dct4_18[18][18];              // [k][m] = cos(pi / 72 * (2m + 1)(2k + 1))
-  float window_long[4][36];           // by block type; [2] unused
+  // 36-point IMDCT with the window of block type 0, 1 or 3 folded in ([2] unused):
+  // [type][k][i] = window[i] * cos(pi / 72 * (2i + 19)(2k + 1)); columns 36..39 are 0.
+  float imdct36[4][18][40];
   float imdct12[6][12];               // [k][i], short window folded in
   float synth_window[512];            // ISO synthesis window scaled to 16-bit units
   float dct32_scale[31];              // 1 / (2 cos) factors of the 32, 16, 8, 4, 2-point stages

@@ -199,6 +199,52 @@ void l3_gain_runs(const DecoderTables& tables, const GranuleInfo& gi, const Scal
   runs.gain[n] = 0.0f;
 }
 
+// Big-value pairs from line i to `end` (one scale factor band run, one table): decodes and
+// requantises, advancing `position`. Returns false at the first pair that starts past `limit`.
+template <bool kLinbits>
+inline bool l3_pairs(const HuffmanLookup& lookup, int set, int linbits, const float* pow43, const uint8_t* data,
+                     uint32_t& position, uint32_t limit, int& i, int end, float gain, float* xr) {
+  const uint32_t* entries = lookup.entries;
+  const uint32_t root = lookup.root[set];
+  const int root_bits = lookup.root_bits[set];
+  uint32_t gain_bits;
+  std::memcpy(&gain_bits, &gain, sizeof gain_bits);
+  for (; i < end; i += 2) {
+    if (position > limit) return false;
+    // One look at the next 57 bits covers the code (up to 19 bits), two linbits fields (up
+    // to 13 bits each) and two sign bits.
+    uint64_t bits = PeekBits64(data, position);
+    int length;
+    const uint32_t value = HuffmanDecodeAt(entries, root, root_bits, static_cast<uint32_t>(bits >> 32), length);
+    bits <<= length;
+    uint32_t x = value >> 4;
+    uint32_t y = value & 15;
+    if (kLinbits && x == 15) {
+      x += static_cast<uint32_t>(bits >> (64 - linbits));
+      bits <<= linbits;
+      length += linbits;
+    }
+    const uint32_t x_sign = x != 0 ? static_cast<uint32_t>(bits >> 63) : 0;
+    bits <<= (x != 0);
+    if (kLinbits && y == 15) {
+      y += static_cast<uint32_t>(bits >> (64 - linbits));
+      bits <<= linbits;
+      length += linbits;
+    }
+    const uint32_t y_sign = y != 0 ? static_cast<uint32_t>(bits >> 63) : 0;
+    position += static_cast<uint32_t>(length) + (x != 0) + (y != 0);
+    // The sign goes straight into the gain's sign bit.
+    const uint32_t gx = gain_bits ^ (x_sign << 31);
+    const uint32_t gy = gain_bits ^ (y_sign << 31);
+    float fx, fy;
+    std::memcpy(&fx, &gx, sizeof fx);
+    std::memcpy(&fy, &gy, sizeof fy);
+    xr[i] = pow43[x] * fx;
+    xr[i + 1] = pow43[y] * fy;
+  }
+  return true;
+}
+
 // Huffman decoding with requantisation of one granule and channel. Decodes from bit
 // `position` to `limit` of `data` into `xr` (576 lines); returns the end of the lines that may
 // be non-zero. Stops at the first code that runs past the limit; the count1 quadruple that
@@ -218,42 +264,20 @@ int l3_huffman(const DecoderTables& tables, const uint8_t* data, uint32_t positi
       for (; i < end; ++i) xr[i] = 0.0f;
       continue;
     }
-    const int linbits = ref.linbits;
-    for (; i < end; i += 2) {
-      if (position > limit) {
-        std::fill(xr + i, xr + 576, 0.0f);
-        return i;
-      }
+    while (i < end) {
       while (i >= run_end) {
         ++run;
         gain = runs.gain[run];
         run_end = runs.end[run];
       }
-      // One look at the next 57 bits covers the code (up to 19 bits), two linbits fields (up
-      // to 13 bits each) and two sign bits.
-      uint64_t bits = PeekBits64(data, position);
-      int length;
-      const uint32_t value = HuffmanDecode(tables.huffman, ref.code_set, static_cast<uint32_t>(bits >> 32), length);
-      bits <<= length;
-      uint32_t x = value >> 4;
-      uint32_t y = value & 15;
-      const float signed_gain[2] = {gain, -gain};
-      if (x == 15 && linbits) {
-        x += static_cast<uint32_t>(bits >> (64 - linbits));
-        bits <<= linbits;
-        length += linbits;
+      const int stop = std::min(end, run_end);
+      const bool fits = ref.linbits
+                            ? l3_pairs<true>(tables.huffman, ref.code_set, ref.linbits, pow43, data, position, limit, i, stop, gain, xr)
+                            : l3_pairs<false>(tables.huffman, ref.code_set, 0, pow43, data, position, limit, i, stop, gain, xr);
+      if (!fits) {
+        std::fill(xr + i, xr + 576, 0.0f);
+        return i;
       }
-      const uint32_t x_sign = x != 0 ? static_cast<uint32_t>(bits >> 63) : 0;
-      bits <<= (x != 0);
-      if (y == 15 && linbits) {
-        y += static_cast<uint32_t>(bits >> (64 - linbits));
-        bits <<= linbits;
-        length += linbits;
-      }
-      const uint32_t y_sign = y != 0 ? static_cast<uint32_t>(bits >> 63) : 0;
-      position += static_cast<uint32_t>(length) + (x != 0) + (y != 0);
-      xr[i] = pow43[x] * signed_gain[x_sign];
-      xr[i + 1] = pow43[y] * signed_gain[y_sign];
     }
   }
   if (position > limit) {
@@ -466,7 +490,7 @@ void l3_output_granule(DecoderState& state, const DecoderTables& tables, const M
       hybrid(1, 1);
       float* a = &state.subband_samples[0][0][0];
       const float* b = &state.subband_samples[1][0][0];
-      for (int i = 0; i < 32 * kGranuleSlots; ++i) a[i] = (a[i] + b[i]) * 0.5f;
+      for (int i = 0; i < 32 * kSlotStride; ++i) a[i] = (a[i] + b[i]) * 0.5f;
     }
   } else {
     hybrid(0, 0);

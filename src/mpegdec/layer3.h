@@ -52,7 +52,7 @@ void l3_read_side_info(const uint8_t* bytes, int32_t size, const MpegHeader& hea
 // and frequency inversion, from `spectrum` (coded order; altered) to out[subband][time].
 // Subbands from `subbands` on, and those without data, carry only the fading overlap.
 void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_table, int long_lines_mixed,
-               int nonzero, int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[kGranuleSlots]);
+               int nonzero, int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[kSlotStride]);
 
 // Decodes one Layer III frame with the module state (see DecoderVariant::Decode).
 FrameResult l3_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);

@@ -39,19 +39,24 @@ struct HuffmanLookup {
 // Fills `lookup`; false when the capacity is too small (a programming error).
 bool BuildHuffmanLookup(HuffmanLookup& lookup);
 
-// Decodes one code from the next 32 bits of the stream (MSB first). Returns the entry's
-// value and stores the code length in `length`.
-inline uint32_t HuffmanDecode(const HuffmanLookup& lookup, int set, uint32_t peek, int& length) {
-  int width = lookup.root_bits[set];
-  uint32_t entry = lookup.entries[lookup.root[set] + (peek >> (32 - width))];
+// Decodes one code from the next 32 bits of the stream (MSB first) with the root table at
+// entries[root] of `root_bits` index bits. Returns the entry's value and stores the code
+// length in `length`.
+inline uint32_t HuffmanDecodeAt(const uint32_t* entries, uint32_t root, int root_bits, uint32_t peek, int& length) {
+  int width = root_bits;
+  uint32_t entry = entries[root + (peek >> (32 - width))];
   int consumed = 0;
   while (entry & 0x80000000u) {
     consumed += width;
     width = static_cast<int>((entry >> 24) & 31);
-    entry = lookup.entries[(entry & 0xFFFFFFu) + ((peek << consumed) >> (32 - width))];
+    entry = entries[(entry & 0xFFFFFFu) + ((peek << consumed) >> (32 - width))];
   }
   length = consumed + static_cast<int>((entry >> 8) & 31);
   return entry & 0xFF;
+}
+
+inline uint32_t HuffmanDecode(const HuffmanLookup& lookup, int set, uint32_t peek, int& length) {
+  return HuffmanDecodeAt(lookup.entries, lookup.root[set], lookup.root_bits[set], peek, length);
 }
 
 }  // namespace sonvarek::mpegdec::detail

@@ -3,6 +3,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "mpegdec/vector_kernel.h"
 
 namespace sonvarek::mpegdec::detail {
@@ -52,13 +56,26 @@ void pcm_store_granule(const PcmFormat& format, const float (*left)[32], const f
     for (int i = 0; i < count; ++i) pcm_put16(pcm + 2 * i, pcm_round(l[i * step]));
     return;
   }
-  if (step == 1) {
-    for (int i = 0; i < 576; ++i) {
-      pcm_put16(pcm + 4 * i, pcm_round(l[i]));
-      pcm_put16(pcm + 4 * i + 2, pcm_round(r[i]));
+#if defined(__SSE2__)
+  if (step == 1 && std::endian::native == std::endian::little) {
+    // Clip, round to nearest (the processor's default mode), saturate to 16 bits and
+    // interleave, eight samples of each channel at a time.
+    const __m128 high = _mm_set1_ps(32767.0f);
+    const __m128 low = _mm_set1_ps(-32768.0f);
+    auto convert = [&](const float* from) {
+      const __m128i a = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(_mm_loadu_ps(from), high), low));
+      const __m128i b = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(_mm_loadu_ps(from + 4), high), low));
+      return _mm_packs_epi32(a, b);
+    };
+    for (int i = 0; i < 576; i += 8) {
+      const __m128i left8 = convert(l + i);
+      const __m128i right8 = convert(r + i);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 4 * i), _mm_unpacklo_epi16(left8, right8));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 4 * i + 16), _mm_unpackhi_epi16(left8, right8));
     }
     return;
   }
+#endif
   for (int i = 0; i < count; ++i) {
     pcm_put16(pcm + 4 * i, pcm_round(l[i * step]));
     pcm_put16(pcm + 4 * i + 2, pcm_round(r[i * step]));

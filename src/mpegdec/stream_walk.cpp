@@ -27,17 +27,20 @@ size_t Id3v2TagSize(const uint8_t* data, size_t size) {
 }
 
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) {
+  size_t first_plausible = size;
   for (size_t at = from; at + 4 <= size; ++at) {
     if (data[at] != 0xFF) continue;
     MpegHeader header;
     const int32_t length = ParseHeader(data + at, window_of(size - at), header);
     if (length <= 0 || header.option != 1) continue;
     const size_t next = at + static_cast<size_t>(length + header.pad);
-    if (next + 4 > size) return at;
+    if (next + 4 > size) return first_plausible < size ? first_plausible : at;
     MpegHeader following;
     if (DecodeHeaderFields(data + next, following) && same_stream(header, following)) return at;
+    // A lone frame (one followed by a tag, say) is taken when no confirmed one turns up.
+    first_plausible = std::min(first_plausible, at);
   }
-  return size;
+  return first_plausible;
 }
 
 bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& header) {
@@ -53,11 +56,10 @@ StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* da
   size_t at = FindLayer3Frame(data, size, Id3v2TagSize(data, size));
   if (at >= size) return result;
   MpegHeader header;
-  const int32_t length = ParseHeader(data + at, window_of(size - at), header);
+  ParseHeader(data + at, window_of(size - at), header);
   if (IsVbrInfoFrame(data + at, size - at, header)) at = FindLayer3Frame(data, size, at + 1);
   if (at >= size) return result;
   const int32_t first_length = ParseHeader(data + at, window_of(size - at), header);
-  (void)length;
   if (first_length <= 0 || variant.Init(header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) return result;
   result.initialised = true;
   variant.Info(result.info);

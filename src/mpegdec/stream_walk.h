@@ -15,7 +15,8 @@ namespace sonvarek::mpegdec {
 size_t Id3v2TagSize(const uint8_t* data, size_t size);
 
 // Offset of the first Layer III frame at or after `from` whose header parses and, when the
-// buffer holds it, is followed by a frame of the same stream; `size` when there is none.
+// buffer holds it, is followed by a frame of the same stream; failing that, the first one
+// whose header parses; `size` when there is none.
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from);
 
 // True when the frame at `frame` is a Xing/Info VBR information frame rather than audio.

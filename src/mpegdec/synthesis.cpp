@@ -7,35 +7,34 @@
 namespace sonvarek::mpegdec::detail {
 namespace {
 
-using Slots = float[kGranuleSlots];
+using Slots = float[kSlotStride];
 
 // Unnormalised DCT-II of N points, X[k] = sum x[n] cos(pi (2n + 1) k / 2N), by Lee's
 // recursive split into an even half and an odd half scaled by 1 / (2 cos). Every operation
-// works on all 18 slots of the granule at once, which the compiler turns into vector code.
+// works on all slots of the granule at once, which the compiler turns into vector code.
+// X[k] goes to out[k * stride]; `x` may be overwritten.
 template <int N>
-MPEGDEC_KERNEL_INLINE void synth_dct(const float* scale, const Slots* x, Slots* out) {
+MPEGDEC_KERNEL_INLINE void synth_dct(const float* scale, Slots* x, Slots* out, int stride) {
   if constexpr (N == 1) {
     std::memcpy(out[0], x[0], sizeof(Slots));
   } else {
-    Slots even[N / 2];
     Slots odd[N / 2];
     for (int n = 0; n < N / 2; ++n) {
-      const float* a = x[n];
+      float* a = x[n];
       const float* b = x[N - 1 - n];
       const float s = scale[n];
-      for (int t = 0; t < kGranuleSlots; ++t) {
-        even[n][t] = a[t] + b[t];
+      for (int t = 0; t < kSlotStride; ++t) {
         odd[n][t] = (a[t] - b[t]) * s;
+        a[t] = a[t] + b[t];
       }
     }
-    Slots even_out[N / 2];
+    // Even outputs straight into place; odd ones are sums of neighbours.
+    synth_dct<N / 2>(scale + N / 2, x, out, 2 * stride);
     Slots odd_out[N / 2];
-    synth_dct<N / 2>(scale + N / 2, even, even_out);
-    synth_dct<N / 2>(scale + N / 2, odd, odd_out);
-    for (int k = 0; k < N / 2; ++k) std::memcpy(out[2 * k], even_out[k], sizeof(Slots));
+    synth_dct<N / 2>(scale + N / 2, odd, odd_out, 1);
     for (int k = 0; k < N / 2 - 1; ++k)
-      for (int t = 0; t < kGranuleSlots; ++t) out[2 * k + 1][t] = odd_out[k][t] + odd_out[k + 1][t];
-    std::memcpy(out[N - 1], odd_out[N / 2 - 1], sizeof(Slots));
+      for (int t = 0; t < kSlotStride; ++t) out[(2 * k + 1) * stride][t] = odd_out[k][t] + odd_out[k + 1][t];
+    std::memcpy(out[(N - 1) * stride], odd_out[N / 2 - 1], sizeof(Slots));
   }
 }
 
@@ -66,9 +65,9 @@ void synth_reset(SynthState& state) {
 }
 
 MPEGDEC_VECTOR_KERNEL
-void synth_granule(const DecoderTables& tables, SynthState& state, const float (*subbands)[kGranuleSlots], float (*pcm)[32]) {
+void synth_granule(const DecoderTables& tables, SynthState& state, float (*subbands)[kSlotStride], float (*pcm)[32]) {
   Slots x[32];
-  synth_dct<32>(tables.dct32_scale, subbands, x);
+  synth_dct<32>(tables.dct32_scale, subbands, x, 1);
   for (int t = 0; t < kGranuleSlots; ++t) {
     state.newest = (state.newest + 15) & 15;
     synth_vector(x, t, state.v[state.newest]);
