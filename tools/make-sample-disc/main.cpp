@@ -1,5 +1,6 @@
 // make-sample-disc: writes the deterministic sample disc image (a CUE sheet and its
 // BIN file) that the tests, the demo and the benchmarks rip through the image drive.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>

@@ -14,7 +14,7 @@ struct SampleTrack {
   uint32_t pregapSectors = 0;  // INDEX 00 pregap held in the file, part of `sectors`
 };
 
-// The sample disc: five audio tracks of 4 to 59 seconds (1 min 49 s in all): a chord,
+// The sample disc: five audio tracks of 4 to 59 seconds (1 min 50 s in all): a chord,
 // a short two-tone track, a track framed by seconds of digital silence (with an INDEX
 // 00 pregap), a long track and a clipped one reaching −32768; with `dataTrack` a final
 // MODE1/2352 track. Everything is computed from fixed seeds, so every run writes the
