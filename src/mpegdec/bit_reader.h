@@ -10,8 +10,10 @@ namespace sonvarek::mpegdec::detail {
 // byte at or past limit / 8 rounded up.
 class BitReader {
  public:
-  BitReader(const uint8_t* data, uint32_t position, uint32_t limit) : data_(data), position_(position), limit_(limit) {}
+  BitReader(const uint8_t* data, uint32_t position, uint32_t limit)
+      : data_(data), position_(position), limit_(limit), readable_bytes_((limit + 7) / 8) {}
 
+  // Reads `count` (0..24) bits.
   uint32_t Read(int count) {
     if (count == 0) return 0;
     if (position_ + static_cast<uint32_t>(count) > limit_) {
@@ -19,15 +21,20 @@ class BitReader {
       overrun_ = true;
       return 0;
     }
-    uint32_t value = 0;
-    for (int left = count; left > 0;) {
-      const int bit = static_cast<int>(position_ & 7);
-      const int take = left < 8 - bit ? left : 8 - bit;
-      const uint32_t byte = data_[position_ >> 3];
-      value = (value << take) | ((byte >> (8 - bit - take)) & ((1u << take) - 1));
-      position_ += static_cast<uint32_t>(take);
-      left -= take;
+    const uint32_t first = position_ >> 3;
+    uint32_t value;
+    if (first + 4 <= readable_bytes_) {
+      const uint32_t word = (static_cast<uint32_t>(data_[first]) << 24) | (static_cast<uint32_t>(data_[first + 1]) << 16) |
+                            (static_cast<uint32_t>(data_[first + 2]) << 8) | data_[first + 3];
+      value = (word << (position_ & 7)) >> (32 - count);
+    } else {
+      value = 0;
+      for (int i = 0; i < count; ++i) {
+        const uint32_t at = position_ + static_cast<uint32_t>(i);
+        value = (value << 1) | ((data_[at >> 3] >> (7 - (at & 7))) & 1u);
+      }
     }
+    position_ += static_cast<uint32_t>(count);
     return value;
   }
 
@@ -38,6 +45,7 @@ class BitReader {
   const uint8_t* data_;
   uint32_t position_;
   uint32_t limit_;
+  uint32_t readable_bytes_;
   bool overrun_ = false;
 };
 

@@ -285,30 +285,41 @@ int l3_huffman(const DecoderTables& tables, const uint8_t* data, uint32_t positi
     return i;
   }
   const int set = gi.count1_table ? kCount1SetB : kCount1SetA;
+  const uint32_t* entries = tables.huffman.entries;
+  const uint32_t root = tables.huffman.root[set];
+  const int root_bits = tables.huffman.root_bits[set];
   while (i + 4 <= 576 && position < limit) {
+    const uint64_t bits = PeekBits64(data, position);
     int length;
-    const uint32_t value = HuffmanDecode(tables.huffman, set, PeekBits32(data, position), length);
-    uint32_t after = position + static_cast<uint32_t>(length);
-    uint32_t rest = PeekBits32(data, after);
+    const uint32_t value = HuffmanDecodeAt(entries, root, root_bits, static_cast<uint32_t>(bits >> 32), length);
     const uint32_t quad = ((value >> 4) << 2) | (value & 3);  // bits v w x y
-    float values[4];
-    for (int k = 0; k < 4; ++k) {
-      values[k] = 0.0f;
-      if (quad & (8u >> k)) {
-        values[k] = (rest & 0x80000000u) ? -1.0f : 1.0f;
-        rest <<= 1;
-        ++after;
-      }
-    }
+    constexpr uint8_t kSetBits[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};  // one sign bit each
+    const uint32_t after = position + static_cast<uint32_t>(length) + kSetBits[quad];
     if (after > limit) break;
     position = after;
+    // Quadruples start on even lines, so a run boundary can only fall between the pairs.
+    while (i >= run_end) {
+      ++run;
+      gain = runs.gain[run];
+      run_end = runs.end[run];
+    }
+    const float first_gain = gain;
+    while (i + 2 >= run_end) {
+      ++run;
+      gain = runs.gain[run];
+      run_end = runs.end[run];
+    }
+    const float pair_gains[2] = {first_gain, gain};
+    uint64_t signs = bits << length;
     for (int k = 0; k < 4; ++k) {
-      while (i + k >= run_end) {
-        ++run;
-        gain = runs.gain[run];
-        run_end = runs.end[run];
-      }
-      xr[i + k] = values[k] * gain;
+      // Magnitude 1 where the bit is set, with the next sign bit; nothing read for a zero.
+      const uint32_t set_bit = (quad >> (3 - k)) & 1;
+      uint32_t magnitude;
+      std::memcpy(&magnitude, &pair_gains[k >> 1], sizeof magnitude);
+      const uint32_t sign = set_bit & static_cast<uint32_t>(signs >> 63);
+      signs <<= set_bit;
+      const uint32_t result = (magnitude & (0u - set_bit)) ^ (sign << 31);
+      std::memcpy(&xr[i + k], &result, sizeof result);
     }
     i += 4;
   }

@@ -24,11 +24,17 @@ struct MpegHeader {
 // Largest byte count the header functions look at; larger `n` are treated as this.
 inline constexpr int32_t kHeaderSearchWindow = 10000;
 
-// Parses the header at `buffer` (`n` bytes readable from it) into `header`, which is cleared
-// first. Returns the frame length in bytes without the padding slot, or 0 when there is no
-// usable header: no sync, reserved layer, reserved sampling rate, forbidden bit rate, the
-// reserved version code (11-bit sync with id 1), fewer than 4 bytes, or a free-format stream
-// whose second frame is not found before offset 2000 (see the free-format search in the .cpp).
+// Parses the header at `buffer` (`n` bytes readable from it; more than 10000 count as 10000)
+// into `header`, which is cleared first. Returns the frame length in bytes without the
+// padding slot, or 0 when there is no usable header: fewer than 4 bytes, no sync, the
+// reserved layer, the reserved sampling rate, the forbidden bit rate, the reserved version
+// code (11-bit sync with id 1), or a free-format stream whose length is not found.
+// Free format (bit-rate index 0): from offset 24 on, the first offset below 2000 and inside
+// the window (n - 3 bytes) whose two bytes equal the first header's gives a candidate length
+// (that offset less the first frame's padding); it is accepted when frames of that length
+// (plus each one's own padding) keep starting with those two bytes up to the end of the
+// window, with at least one more frame start inside it; otherwise the search goes on one
+// byte further.
 // After a 0 the fields are unspecified, except that sync is 0 when the sync word was missing.
 int32_t ParseHeader(const uint8_t* buffer, int32_t n, MpegHeader& header);
 
