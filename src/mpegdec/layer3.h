@@ -42,11 +42,36 @@ struct Scalefactors {
 // block).
 inline bool l3_short_blocks(const GranuleInfo& gi) { return gi.window_switching && gi.block_type == 2; }
 
+// Long bands before the short ones in a mixed block.
+inline int l3_long_bands_mixed(const MpegHeader& header) { return header.id == 1 ? 8 : 6; }
+
 // Index into kBandTables for a header.
 int l3_band_table(const MpegHeader& header);
 
 // Parses the side information (`size` bytes, the exact size for the header's mode).
 void l3_read_side_info(const uint8_t* bytes, int32_t size, const MpegHeader& header, int band_table, SideInfo& side);
+
+// Requantisation gain of every run of lines that shares one scale factor, in coded order,
+// ended by a run that is never crossed.
+struct GainRuns {
+  uint16_t end[41];
+  float gain[41];
+};
+void l3_gain_runs(const DecoderTables& tables, const GranuleInfo& gi, const Scalefactors& sf, const BandTable& bands,
+                  int long_bands_mixed, GainRuns& runs);
+
+// Huffman decoding with requantisation of one granule and channel, from bit `position` to
+// `limit` of `data` into `xr` (576 lines). Returns the end of the lines that may be non-zero.
+// Stops at the first pair that starts past the limit; a count1 quadruple that would cross it
+// is dropped. `data` must stay readable for 16 bytes past limit / 8.
+int l3_huffman(const DecoderTables& tables, const uint8_t* data, uint32_t position, uint32_t limit, const GranuleInfo& gi,
+               const GainRuns& runs, float* xr);
+
+// Mid/side and intensity stereo of one granule on both channels' coded lines, up to
+// `nonzero`. `gi` gives the block layout, the right channel's scale factors the intensity
+// positions.
+void l3_stereo(const DecoderTables& tables, const MpegHeader& header, const GranuleInfo& gi, const GranuleInfo& right_gi,
+               const Scalefactors& right_sf, const BandTable& bands, float* left, float* right, int nonzero);
 
 // The hybrid filter bank of one channel and granule: alias reduction, IMDCT with overlap-add
 // and frequency inversion, from `spectrum` (coded order; altered) to out[subband][time].
