@@ -23,8 +23,8 @@ using detail::DecoderState;
 int32_t subbands_decoded(int32_t sample_rate, int32_t freq_limit, int32_t reduction) {
   int32_t cap = 32 >> reduction;
   if (cap > 8) cap -= 1;
-  const int32_t wanted = (sample_rate / 2 + 64 * freq_limit) / sample_rate;
-  return std::min(wanted, cap);
+  const int64_t wanted = (sample_rate / 2 + int64_t{64} * freq_limit) / sample_rate;  // no overflow for any limit
+  return static_cast<int32_t>(std::min<int64_t>(wanted, cap));
 }
 
 void reset_stream_state(DecoderState& state) {
@@ -35,19 +35,29 @@ void reset_stream_state(DecoderState& state) {
   std::fill(&state.subband_samples[0][0][0], &state.subband_samples[0][0][0] + 2 * 32 * detail::kSlotStride, 0.0f);
 }
 
-// Floating point, full rate. Layers I and II are decoded by the next stage of this module;
-// until then Init refuses them.
+// The frame routine for a layer code; Layers I and II are not built yet, so their streams are
+// refused at Init.
+detail::FrameDecoder frame_decoder_for(const MpegHeader& header) {
+  switch (header.option) {
+    case 1: return detail::l3_decode_frame;
+    default: return nullptr;
+  }
+}
+
+// Floating point, full rate.
 int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t /*transform_code*/,
                         int32_t convert_code, int32_t freq_limit) {
   DecoderState& state = detail::State();
   state.initialised = false;
   state.info = DecoderInfo{};
-  if (header.option != 1 || header.sync < 1 || header.sync > 2 || header.id < 0 || header.id > 1) return 0;
+  const detail::FrameDecoder decode_frame = frame_decoder_for(header);
+  if (decode_frame == nullptr || header.sync < 1 || header.sync > 2 || header.id < 0 || header.id > 1) return 0;
   if (header.sr_index < 0 || header.sr_index > 2 || header.br_index < 0 || header.br_index > 14) return 0;
   if (header.sync == 2 && header.id == 1) return 0;
   if (header.br_index == 0 && framebytes <= 0) return 0;
   detail::Tables();  // built on the first Init of the process
 
+  state.decode_frame = decode_frame;
   state.stream = header;
   state.framebytes = framebytes;
   state.reduction = std::clamp(reduction_code, 0, 2);
@@ -79,7 +89,7 @@ int32_t float_full_info(DecoderInfo& info) {
 FrameResult float_full_decode(const uint8_t* input, int32_t available, uint8_t* output) {
   DecoderState& state = detail::State();
   if (!state.initialised || output == nullptr) return {};
-  return detail::l3_decode_frame(state, input, available, output);
+  return state.decode_frame(state, input, available, output);
 }
 
 // The integer decoder and the 8 kHz output are built in the next stage; they refuse every

@@ -16,10 +16,15 @@ inline constexpr int32_t kReservoirPadding = 32;
 // How the decoded channels become output channels.
 enum class ChannelConversion { Keep, Mix, Left, Right };
 
+struct DecoderState;
+// Decodes one frame of the stream's layer (see DecoderVariant::Decode).
+using FrameDecoder = FrameResult (*)(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
+
 // Everything one stream's decoding keeps between frames, plus the scratch of one frame, so
 // that nothing is allocated per frame. One instance serves the module (see decoder.h).
 struct DecoderState {
   bool initialised = false;
+  FrameDecoder decode_frame = nullptr;  // chosen by the layer at Init
   MpegHeader stream{};          // header of the first frame given to Init
   int32_t framebytes = 0;       // length of free-format frames without padding
   DecoderInfo info{};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "mpegdec_test_support.h"
 
@@ -108,6 +109,8 @@ TEST(DecoderInit, FrequencyLimitBelow1000CountsAs1000) {
   ASSERT_FALSE(at_zero.empty());
   EXPECT_EQ(at_zero, at_1000);
   EXPECT_NE(at_zero, at_3000);
+  // Any limit above the Nyquist frequency decodes the same 31 subbands.
+  EXPECT_EQ(DecodeWith(stream, 0, 0, 24000), DecodeWith(stream, 0, 0, INT32_MAX));
 }
 
 TEST(DecoderConversion, SingleChannelOutputsAreTheLeftRightOrMixOfTheStereoDecode) {

@@ -1,6 +1,7 @@
 #include "mpegdec_fuzz_input.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "mpegdec/decoder.h"
@@ -14,7 +15,8 @@ void FuzzDecodeInput(const uint8_t* data, size_t size) {
   --size;
   const int32_t reduction = options & 3;
   const int32_t convert = ((options >> 2) & 3) | ((options & 0x10) ? 8 : 0);
-  const int32_t freq_limit = (options & 0x20) ? 24000 : 500 + 1000 * (options >> 6);
+  constexpr int32_t kLimits[4] = {-5, 1000, 8000, INT32_MAX};
+  const int32_t freq_limit = (options & 0x20) ? 24000 : kLimits[options >> 6];
   const auto bounded = [&](size_t at) { return static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20)); };
 
   MpegHeader header;
