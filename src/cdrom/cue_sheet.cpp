@@ -56,6 +56,17 @@ bool ParseTime(std::string_view text, uint32_t& frames) {
   return true;
 }
 
+// Comments and disc texts are skipped before the line is split into words, so a stray
+// quote in a title or comment does not spoil the sheet.
+bool IsIgnoredLine(std::string_view line) {
+  size_t start = line.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return false;
+  size_t end = line.find_first_of(" \t", start);
+  std::string command = Upper(line.substr(start, end == std::string_view::npos ? end : end - start));
+  static const char* const kIgnored[] = {"REM", "CATALOG", "TITLE", "PERFORMER", "SONGWRITER", "ISRC", "CDTEXTFILE"};
+  return std::any_of(std::begin(kIgnored), std::end(kIgnored), [&](const char* name) { return command == name; });
+}
+
 class CueParser {
  public:
   CueParser(const std::string& cuePath) : cuePath_(cuePath) {}
@@ -94,6 +105,7 @@ std::optional<CueSheet> CueParser::Parse(std::string_view text, std::string& err
       error = cuePath_ + ":" + std::to_string(line_) + ": not a text file";
       return std::nullopt;
     }
+    if (IsIgnoredLine(line)) continue;
     std::optional<std::vector<std::string>> words = Words(line);
     if (!words) {
       Fail("unterminated quoted text");
@@ -120,10 +132,6 @@ bool CueParser::Line(const std::vector<std::string>& words) {
   if (command == "PREGAP") return Gap(words, true);
   if (command == "POSTGAP") return Gap(words, false);
   if (command == "FLAGS") return Flags(words);
-  static const char* const kIgnored[] = {"REM", "CATALOG", "TITLE", "PERFORMER", "SONGWRITER", "ISRC", "CDTEXTFILE"};
-  for (const char* ignored : kIgnored) {
-    if (command == ignored) return true;
-  }
   return Fail("unknown command '" + words[0] + "'");
 }
 

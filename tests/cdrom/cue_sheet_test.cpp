@@ -10,6 +10,7 @@ TEST(CueSheet, ReadsFilesTracksIndicesGapsAndFlags) {
       "\xEF\xBB\xBFREM GENRE Rock\r\n"
       "CATALOG 0000000000000\r\n"
       "PERFORMER \"Someone\"\r\n"
+      "REM COMMENT \"unbalanced\r\n"
       "FILE \"disc one.bin\" BINARY\r\n"
       "  TRACK 01 AUDIO\r\n"
       "    TITLE \"First\"\r\n"
@@ -29,7 +30,7 @@ TEST(CueSheet, ReadsFilesTracksIndicesGapsAndFlags) {
   ASSERT_TRUE(sheet) << error;
   ASSERT_EQ(sheet->files.size(), 2u);
   EXPECT_EQ(sheet->files[0].path, "/discs/disc one.bin");
-  EXPECT_EQ(sheet->files[0].line, 4);
+  EXPECT_EQ(sheet->files[0].line, 5);
   EXPECT_EQ(sheet->files[1].path, "/abs/two.bin");
   ASSERT_EQ(sheet->tracks.size(), 3u);
   EXPECT_EQ(sheet->tracks[0].control, 0x03);
@@ -43,7 +44,7 @@ TEST(CueSheet, ReadsFilesTracksIndicesGapsAndFlags) {
   EXPECT_EQ(third.indices[0].file, 0);
   EXPECT_EQ(third.indices[0].frames, 120u * 75);
   EXPECT_EQ(third.Index01().file, 1);
-  EXPECT_EQ(third.Index01().line, 16);
+  EXPECT_EQ(third.Index01().line, 17);
 }
 
 TEST(CueSheet, MalformedSheetsNameTheLine) {
