@@ -1,0 +1,239 @@
+#include "cdrom/extraction_step.h"
+
+#include <chrono>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "cdrom/scsi_driver.h"
+#include "core/output_naming.h"
+#include "core/string_table.h"
+#include "jobs/job_log.h"
+#include "jobs/log_formats.h"
+#include "jobs/wav_file.h"
+#include "jobs/wav_normalizer.h"
+
+namespace sonvarek {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int64_t MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+uint32_t TickCount() {
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+  return static_cast<uint32_t>(ms);
+}
+
+// Everything one extraction holds: the output file, the buffer and what was read.
+class Extraction {
+ public:
+  explicit Extraction(ConversionBatch& batch) : batch_(batch), job_(batch.CurrentJob()), settings_(batch.settings) {}
+  ~Extraction() {
+    if (!keepTemporary_ && !batch_.noTemporaryFile && !batch_.temporaryPath.empty()) {
+      std::remove(batch_.temporaryPath.c_str());
+    }
+  }
+  Extraction(const Extraction&) = delete;
+  Extraction& operator=(const Extraction&) = delete;
+
+  int Run();
+
+ private:
+  bool PrepareTemporaryFile();
+  bool HasFreeSpace();
+  bool AllocateBuffer();
+  bool LeadInRead();
+  bool OpenOutput();
+  enum class LoopEnd { Completed, Cancelled, Failed };
+  LoopEnd ReadBlocks();
+  bool ReadOneBlock(uint32_t sector, uint32_t count);
+  bool FinishFile();
+  bool Normalize();
+  void Log(std::string line) const { batch_.Log(std::move(line)); }
+  void LogFileError() const {
+    Log(FormatLogLine(logformat::kErrorSystem, FormatText(logformat::kFileOperationError, file_.ErrorText())));
+  }
+  int Fail() {
+    if (file_.IsOpen()) FinishFile();
+    return 0;
+  }
+
+  ConversionBatch& batch_;
+  ConversionJob& job_;
+  const Settings& settings_;
+  uint32_t bufferSectors_ = 26;
+  std::vector<uint8_t> buffer_;
+  File file_;
+  std::string outputPath_;
+  uint32_t written_ = 0;
+  PeakMeter peak_;
+  Clock::time_point loopStart_;
+  bool keepTemporary_ = false;
+};
+
+bool Extraction::PrepareTemporaryFile() {
+  if (batch_.noTemporaryFile) return true;
+  std::optional<std::string> temporary = CreateTemporaryWavFile(settings_.temporaryFolder);
+  if (!temporary) {
+    Log(FormatLogLine(logformat::kErrorCantOpenTemporaryFile, settings_.temporaryFolder + "PWXXXXXX"));
+    return false;
+  }
+  batch_.temporaryPath = *temporary;
+  return true;
+}
+
+bool Extraction::HasFreeSpace() {
+  uint64_t needed = static_cast<uint64_t>(job_.endSector - job_.startSector) * kCdSectorBytes;
+  const std::string& where = batch_.noTemporaryFile ? settings_.effectiveOutputFolder : batch_.temporaryPath;
+  FreeSpaceCheck check = CheckFreeDiskSpace(where, needed, *batch_.diskSpace);
+  if (check.enough) return true;
+  Log(FormatLogLine(logformat::kErrorNotEnoughSpace, check.folder));
+  return false;
+}
+
+bool Extraction::AllocateBuffer() {
+  bufferSectors_ = settings_.BufferSize < 1 ? 26u : static_cast<uint32_t>(settings_.BufferSize);
+  try {
+    buffer_.resize(static_cast<size_t>(bufferSectors_) * kCdSectorBytes);
+  } catch (const std::bad_alloc&) {
+    Log(FormatLogLine(logformat::kErrorOutOfMemory));
+    return false;
+  }
+  return true;
+}
+
+bool Extraction::ReadOneBlock(uint32_t sector, uint32_t count) {
+  CDDAReadRequest request{sector, count, count * kCdSectorBytes, buffer_.data()};
+  if (batch_.drive->ReadCDDA(request) != 0) return true;
+  Log(FormatLogLine(logformat::kErrorSystem, batch_.drive->LastErrorText()));
+  return false;
+}
+
+// One read before the track, whose data is not used, so the drive is spun up and
+// positioned when the first block is read.
+bool Extraction::LeadInRead() {
+  uint32_t start = job_.startSector > bufferSectors_ ? job_.startSector - bufferSectors_ : 0;
+  return ReadOneBlock(start, bufferSectors_) || settings_.BoolSkipError != 0;
+}
+
+bool Extraction::OpenOutput() {
+  if (batch_.noTemporaryFile) {
+    outputPath_ = BuildOutputPath(job_, settings_.effectiveOutputFolder, ".WAV", settings_);
+    file_ = File::Open(outputPath_, File::Mode::CreateTruncate);
+    if (!file_.IsOpen()) {
+      Log(FormatLogLine(logformat::kErrorCantOpenFile, outputPath_));
+      return false;
+    }
+    job_.outputPath = outputPath_;
+    job_.outputFolder = settings_.effectiveOutputFolder;
+    return true;
+  }
+  outputPath_ = batch_.temporaryPath;
+  file_ = File::Open(outputPath_, File::Mode::CreateTruncate);
+  if (!file_.IsOpen()) {
+    Log(FormatLogLine(logformat::kErrorCantOpenTemporaryFile, outputPath_));
+    return false;
+  }
+  return true;
+}
+
+Extraction::LoopEnd Extraction::ReadBlocks() {
+  const uint32_t start = job_.startSector;
+  const uint32_t end = job_.endSector;
+  for (uint32_t sector = start; sector < end;) {
+    if (batch_.CancelRequested()) {
+      Log(FormatLogLine(logformat::kUserCanceled));
+      batch_.cancelled = true;
+      return LoopEnd::Cancelled;
+    }
+    uint32_t count = std::min(end - sector, bufferSectors_);
+    if (!ReadOneBlock(sector, count)) {
+      if (settings_.BoolSkipError == 0) return LoopEnd::Failed;
+      sector += count;  // the unreadable block is left out of the file
+      continue;
+    }
+    size_t bytes = static_cast<size_t>(count) * kCdSectorBytes;
+    if (settings_.Normalize != 0) peak_.Add(buffer_.data(), bytes);
+    if (!file_.WriteAll(buffer_.data(), bytes)) {
+      LogFileError();
+      return LoopEnd::Failed;
+    }
+    written_ += static_cast<uint32_t>(bytes);
+    uint64_t progress = (static_cast<uint64_t>(sector - start) * 1000) / (end - start);
+    batch_.PostProgress(Message::ExtractProgress, static_cast<int64_t>(progress), MillisecondsSince(loopStart_));
+    sector += count;
+  }
+  return LoopEnd::Completed;
+}
+
+// The header is rewritten for what was written, so even an interrupted file is a
+// valid WAV file of the part that was read.
+bool Extraction::FinishFile() {
+  if (WriteCdWavHeader(file_, written_) && file_.Close()) return true;
+  LogFileError();
+  file_.Close();
+  return false;
+}
+
+bool Extraction::Normalize() {
+  double factor = NormalizeFactor(settings_.NormalizeRatio, peak_.Peak());
+  if (factor == 0.0) return true;  // nothing but silence
+  std::string shown = batch_.noTemporaryFile ? outputPath_ : std::string(text::kTemporaryWaveFile);
+  if (batch_.progressWindow != nullptr) batch_.progressWindow->Send({Message::JobPhase, 1, 0, shown});
+  return ScaleWavFile(batch_.progressWindow, outputPath_, factor, batch_);
+}
+
+int Extraction::Run() {
+  job_.startTicks = TickCount();
+  if (settings_.DeleteSilence != 0) {
+    TrimSilence(job_.startSector, job_.endSector, static_cast<uint32_t>(settings_.LeadingFrame),
+                static_cast<uint32_t>(settings_.TrailingFrame));
+  }
+  if (batch_.drive == nullptr || !PrepareTemporaryFile() || !HasFreeSpace() || !AllocateBuffer() || !LeadInRead() ||
+      !OpenOutput()) {
+    return 0;
+  }
+  if (!WriteCdWavHeader(file_, 0)) {
+    LogFileError();
+    return Fail();
+  }
+  loopStart_ = Clock::now();
+  Log(FormatLogLine(logformat::kExtracting, job_.sourceName));
+
+  LoopEnd end = ReadBlocks();
+  if (end == LoopEnd::Failed) return Fail();
+  batch_.PostProgress(Message::ExtractProgress, 1000, MillisecondsSince(loopStart_));
+  if (!FinishFile()) return 0;
+  if (end == LoopEnd::Cancelled) return 1;  // the destructor removes a temporary file
+
+  if (settings_.Normalize != 0 && (!Normalize() || batch_.cancelled)) return batch_.cancelled ? 1 : 0;
+  Log(FormatLogLine(logformat::kExtractingOk, job_.sourceName));
+  keepTemporary_ = true;
+  return 1;
+}
+
+}  // namespace
+
+void TrimSilence(uint32_t& startSector, uint32_t& endSector, uint32_t leading, uint32_t trailing) {
+  if (endSector <= startSector || endSector - startSector <= 75) return;
+  uint32_t latestStart = endSector - 75;
+  startSector = leading > latestStart - startSector ? latestStart : startSector + leading;
+  uint32_t earliestEnd = startSector + 75;
+  endSector = trailing > endSector - earliestEnd ? earliestEnd : endSector - trailing;
+}
+
+int ExtractTrack(ConversionBatch& batch) {
+  Extraction extraction(batch);
+  return extraction.Run();
+}
+
+StepTable RipStepTable() {
+  StepTable steps = DefaultStepTable();
+  steps.extract = ExtractTrack;
+  return steps;
+}
+
+}  // namespace sonvarek
