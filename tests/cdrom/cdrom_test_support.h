@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -124,6 +125,14 @@ inline std::pair<uint32_t, uint32_t> SectorIdentity(const uint8_t* sector) {
   if (word == 0 && std::all_of(sector, sector + kSectorBytes, [](uint8_t b) { return b == 0; })) return {0xFF, 0};
   return {word >> 24, word & 0xFFFFFF};
 }
+
+// Tests choose their images and bad sectors themselves, whatever the caller's
+// environment says.
+inline const bool kImageEnvironmentCleared = [] {
+  unsetenv("SONVAREK_CD_IMAGE");
+  unsetenv("SONVAREK_CD_BAD_SECTORS");
+  return true;
+}();
 
 inline std::string SampleDisc() { return std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.cue"; }
 inline std::string SampleDiscWithData() { return std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc-data.cue"; }
