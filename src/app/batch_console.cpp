@@ -105,7 +105,8 @@ void BatchConsole::FinishDrawing() {
   err_ << (model_.failed() ? text::kErrorPaneText : model_.title()) << '\n' << std::flush;
 }
 
-int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, std::ostream& err) {
+int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, std::ostream& err,
+                      std::vector<std::string>* producedFiles) {
   BatchConsole console(kind, static_cast<int>(batch->jobs.size()), err, isatty(STDERR_FILENO) == 1);
   batch->progressWindow = &console;
   batch->mainWindow = &console;
@@ -126,6 +127,7 @@ int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, St
   if (interrupt.Interrupted() || cancel->IsSet()) return kExitCancelled;
   if (model.failed()) return kExitFailed;
   for (const std::string& file : model.successFiles()) err << "  " << file << '\n';
+  if (producedFiles != nullptr) *producedFiles = model.successFiles();
   return kExitOk;
 }
 

@@ -41,7 +41,9 @@ class BatchConsole final : public MessageSink {
 
 // Runs a batch on its worker thread as the windows would, drawing it on `err`.
 // Ctrl+C sets the batch's cancel event. Returns the exit status: 0 after the
-// success pane, 1 after the error pane, 130 after a cancel.
-int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, std::ostream& err);
+// success pane, 1 after the error pane, 130 after a cancel. `producedFiles`, when
+// given, receives the success pane's file list.
+int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, std::ostream& err,
+                      std::vector<std::string>* producedFiles = nullptr);
 
 }  // namespace sonvarek

@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::array kCommands = {
     CliCommand{"settings", "settings", "print the effective settings in Settings.ini form", RunSettingsCommand},
+    CliCommand{"rip", "rip [--device N | --image FILE] [OPTIONS]", "rip tracks of a disc to MP3, WAV or Ogg files",
+               RunRipCommand},
     CliCommand{"normalize", "normalize [--ratio N] FILE...", "normalize WAV files in place to N % of full scale",
                RunNormalizeCommand},
     CliCommand{"devices", "devices", "list the CD drives and disc images, one unit a line", RunDevicesCommand},

@@ -42,6 +42,7 @@ class StreamNotice final : public UserNotice {
 
 int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);
+int RunRipCommand(const CommandContext& context);
 int RunDevicesCommand(const CommandContext& context);
 int RunTocCommand(const CommandContext& context);
 

@@ -1,0 +1,61 @@
+#include "app/cli_drive.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "cdrom/driver_creation.h"
+#include "cdrom/scsi_driver_image.h"
+#include "core/text_format.h"
+
+namespace sonvarek {
+
+bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, DriveChoice& choice, std::ostream& err,
+                     bool& ok) {
+  const std::string& argument = arguments[i];
+  if (argument != "--device" && argument != "--image") return false;
+  ok = false;
+  if (i + 1 >= arguments.size()) {
+    err << "sonvarek: " << argument << " needs a value\n";
+    return true;
+  }
+  if (choice.device || !choice.image.empty()) {
+    err << "sonvarek: give --device or --image once\n";
+    return true;
+  }
+  const std::string& value = arguments[++i];
+  if (argument == "--image") {
+    choice.image = value;
+    ok = true;
+    return true;
+  }
+  int32_t unit = -1;
+  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), unit);
+  if (error != std::errc() || end != value.data() + value.size() || unit < 0) {
+    err << "sonvarek: --device needs a unit number, not '" << value << "'\n";
+    return true;
+  }
+  choice.device = unit;
+  ok = true;
+  return true;
+}
+
+std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice) {
+  if (!choice.image.empty()) {
+    auto driver = std::make_unique<CSCSIDriverImage>(settings, std::vector<std::string>{choice.image});
+    bool usable = driver->Init(0) != 0;
+    for (const std::string& error : driver->UnitErrors()) notice.Show(error, NoticeKind::Error);
+    if (!usable) return nullptr;
+    return driver;
+  }
+  if (choice.device) settings.CDROMDriver = *choice.device;
+  CdDriverCreation creation = CreateCdDriver(settings, notice, SystemDriveSources());
+  if (!creation.usable || creation.driver->DeviceCount() < 1) return nullptr;
+  if (choice.device && *choice.device >= creation.driver->DeviceCount()) {
+    notice.Show(FormatText("there is no unit %d (%d found)", *choice.device, creation.driver->DeviceCount()),
+                NoticeKind::Error);
+    return nullptr;
+  }
+  return std::move(creation.driver);
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,196 @@
+#include <charconv>
+#include <ostream>
+
+#include "app/batch_console.h"
+#include "app/cli_command.h"
+#include "app/cli_drive.h"
+#include "cdrom/disc_reader.h"
+#include "cdrom/extraction_step.h"
+#include "cdrom/rip_batch.h"
+#include "core/output_naming.h"
+#include "core/settings_store.h"
+#include "core/string_table.h"
+#include "jobs/playlist.h"
+#include "platform/folders.h"
+
+namespace sonvarek {
+namespace {
+
+struct RipOptions {
+  DriveChoice drive;
+  std::string tracks;
+  std::string format;
+  std::string output;
+  std::optional<std::string> rule;
+  std::string playlist;
+  std::optional<std::string> artist;
+  std::optional<std::string> album;
+  std::vector<std::pair<int, std::string>> titles;
+};
+
+constexpr char kRipUsage[] =
+    "usage: rip [--device N | --image FILE] [--tracks LIST] [--format mp3|wav|ogg] [--output DIR] [--rule RULE]\n"
+    "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]...\n";
+
+std::optional<int> ParseNumber(std::string_view text) {
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool TakeTitle(const std::string& value, RipOptions& options) {
+  size_t equals = value.find('=');
+  std::optional<int> track = equals == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, equals));
+  if (!track || *track < 1 || *track >= kDiscEntries) return false;
+  options.titles.emplace_back(*track, value.substr(equals + 1));
+  return true;
+}
+
+std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& arguments, std::ostream& err) {
+  RipOptions options;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    bool ok = true;
+    if (TakeDriveOption(arguments, i, options.drive, err, ok)) {
+      if (!ok) return std::nullopt;
+      continue;
+    }
+    const std::string& argument = arguments[i];
+    if (i + 1 >= arguments.size()) {
+      err << "sonvarek: " << kRipUsage;
+      return std::nullopt;
+    }
+    const std::string& value = arguments[++i];
+    if (argument == "--tracks") {
+      options.tracks = value;
+    } else if (argument == "--format" && (value == "mp3" || value == "wav" || value == "ogg")) {
+      options.format = value;
+    } else if (argument == "--output") {
+      options.output = value;
+    } else if (argument == "--rule") {
+      options.rule = value;
+    } else if (argument == "--playlist") {
+      options.playlist = value;
+    } else if (argument == "--artist") {
+      options.artist = value;
+    } else if (argument == "--album") {
+      options.album = value;
+    } else if (argument == "--title" && TakeTitle(value, options)) {
+    } else {
+      err << "sonvarek: rip: unexpected '" << argument << " " << value << "'\n" << kRipUsage;
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+// "1,3-5" as track numbers in list order; every audio track when empty.
+std::optional<std::vector<int>> SelectTracks(const std::string& list, const std::vector<TocTrack>& tracks) {
+  auto isAudioTrack = [&tracks](int number) {
+    for (const TocTrack& track : tracks) {
+      if (track.number == number) return !track.isData;
+    }
+    return false;
+  };
+  std::vector<int> wanted;
+  if (list.empty()) {
+    for (const TocTrack& track : tracks) {
+      if (!track.isData) wanted.push_back(track.number);
+    }
+    return wanted;
+  }
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t comma = list.find(',', start);
+    std::string part = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    size_t dash = part.find('-');
+    std::optional<int> first = ParseNumber(part.substr(0, dash));
+    std::optional<int> last = dash == std::string::npos ? first : ParseNumber(part.substr(dash + 1));
+    if (!first || !last || *first > *last) return std::nullopt;
+    for (int number = *first; number <= *last; ++number) {
+      if (!isAudioTrack(number)) return std::nullopt;
+      wanted.push_back(number);
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return wanted;
+}
+
+// The per-run overrides of the settings; false (after saying why) for a bad rule.
+bool ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& err) {
+  if (!options.format.empty()) settings.OutputFormat = options.format == "wav" ? 1 : options.format == "ogg" ? 2 : 0;
+  if (options.rule) {
+    std::string rule = *options.rule;
+    if (CheckNamingRule(rule) == NamingRuleCheck::Refused) {
+      err << "sonvarek: " << text::kNamingRuleNeedsToken << '\n';
+      return false;
+    }
+    settings.NamingRule = rule;
+  }
+  if (!options.output.empty()) {
+    settings.OutputFolder = options.output;
+    settings.effectiveOutputFolder = WithOneTrailingSlash(options.output);
+    if (!MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) {
+      err << "sonvarek: " << text::kCantOpenOutputDirectory << '\n';
+      return false;
+    }
+  }
+  return true;
+}
+
+void ApplyTexts(const RipOptions& options, DiscRecord& disc) {
+  if (options.artist || options.album) {
+    SetDiscInfo(disc, options.artist.value_or(disc.entries[1].Artist), options.album.value_or(disc.entries[0].Album),
+                disc.entries[0].GenreName);
+  }
+  for (const auto& [track, title] : options.titles) {
+    if (track < disc.entryCount) disc.entries[track].Title = title;
+  }
+}
+
+}  // namespace
+
+// Rips checked tracks of a disc (or a disc image) as the main window's Extract does.
+int RunRipCommand(const CommandContext& context) {
+  std::optional<RipOptions> options = ParseRipOptions(context.arguments, context.err);
+  if (!options) return kExitUsage;
+  StreamNotice notice(context.err);
+  Settings settings = LoadSettings(SystemFolders(context.home), notice);
+  if (!ApplyOverrides(*options, settings, context.err)) return kExitUsage;
+
+  std::unique_ptr<CSCSIDriver> driver = OpenChosenDrive(options->drive, settings, notice);
+  if (!driver) {
+    notice.Show(text::kNoCdromFound, NoticeKind::Error);
+    return kExitNoDevice;
+  }
+  DiscTOC toc;
+  DiscRecord disc;
+  DiscReading reading = ReadDisc(*driver, toc, disc);
+  if (!reading.tocRead || reading.tracks.empty()) {
+    notice.Show(text::kPleaseInsertAnAudioCd, NoticeKind::Error);
+    return kExitFailed;
+  }
+  ApplyTexts(*options, disc);
+  std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, reading.tracks);
+  if (!tracks) {
+    context.err << "sonvarek: --tracks '" << options->tracks << "' names no audio tracks of this disc\n";
+    return kExitUsage;
+  }
+  std::unique_ptr<ConversionBatch> batch = MakeRipBatch(disc, *tracks, settings, *driver);
+  if (!batch) {
+    notice.Show(text::kSelectOneItem, NoticeKind::Error);
+    return kExitUsage;
+  }
+  std::vector<std::string> files;
+  int status = RunBatchOnConsole(std::move(batch), BatchKind::CdRip, RipStepTable(), context.err, &files);
+  if (status == kExitOk && !options->playlist.empty()) {
+    bool written = AppendPlaylist(options->playlist, files);
+    notice.Show(written ? text::kPlaylistCreated : text::kPlaylistFailed,
+                written ? NoticeKind::Information : NoticeKind::Error);
+    if (!written) return kExitFailed;
+  }
+  return status;
+}
+
+}  // namespace sonvarek

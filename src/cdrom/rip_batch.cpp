@@ -1,0 +1,23 @@
+#include "cdrom/rip_batch.h"
+
+namespace sonvarek {
+
+std::unique_ptr<ConversionBatch> MakeRipBatch(const DiscRecord& disc, const std::vector<int>& checkedTracks,
+                                              const Settings& settings, CSCSIDriver& drive) {
+  if (checkedTracks.empty()) return nullptr;
+  drive.StopUnit();
+  auto batch = std::make_unique<ConversionBatch>();
+  batch->fromFiles = false;
+  batch->noTemporaryFile = settings.OutputFormat == 1;
+  batch->oggOutput = settings.OutputFormat == 2;
+  batch->drive = &drive;
+  batch->settings = settings;
+  for (int track : checkedTracks) {
+    if (track < 1 || track >= disc.entryCount || track >= kDiscEntries) continue;
+    batch->jobs.push_back(MakeTrackJob(disc, track, disc.entries[track].Title));
+  }
+  if (batch->jobs.empty()) return nullptr;
+  return batch;
+}
+
+}  // namespace sonvarek

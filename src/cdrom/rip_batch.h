@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "cdrom/scsi_driver.h"
+#include "core/records.h"
+#include "jobs/conversion_batch.h"
+
+namespace sonvarek {
+
+// The main window's start of a rip, without its view: nothing when no track is
+// checked (the caller then shows text::kSelectOneItem); otherwise the drive is
+// stopped and a batch is made with one job per checked track in list order, each a
+// copy of its entry with the title as shown. The batch writes WAV directly exactly
+// when OutputFormat is 1; it carries a copy of `settings` and reads from `drive`.
+std::unique_ptr<ConversionBatch> MakeRipBatch(const DiscRecord& disc, const std::vector<int>& checkedTracks,
+                                              const Settings& settings, CSCSIDriver& drive);
+
+}  // namespace sonvarek

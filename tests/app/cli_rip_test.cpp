@@ -1,0 +1,127 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "cdrom/disc_reader.h"
+#include "cdrom/scsi_driver_image.h"
+#include "support/run_program.h"
+#include "support/wav_fixture.h"
+
+namespace sonvarek {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ShellQuoted;
+
+const std::string kSampleCue = std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.cue";
+const std::string kSampleBin = std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.bin";
+
+// The sample disc's tracks as the drive reports them.
+std::vector<TocTrack> SampleTracks() {
+  Settings settings;
+  CSCSIDriverImage driver(settings, {kSampleCue});
+  EXPECT_NE(driver.Init(0), 0);
+  DiscTOC toc;
+  DiscRecord disc;
+  return ReadDisc(driver, toc, disc).tracks;
+}
+
+class CliRipTest : public ::testing::Test {
+ protected:
+  test::ProgramResult Rip(const std::string& arguments, const std::string& environment = "") {
+    return test::RunProgram("env HOME=" + ShellQuoted(temp / "user") + " TMPDIR=" + ShellQuoted(temp / "tmp") + " " +
+                            environment + " " + SONVAREK_CLI + " --home " + ShellQuoted(temp / "home") +
+                            " rip --image " + ShellQuoted(kSampleCue) + " --output " + ShellQuoted(temp / "out") +
+                            " " + arguments + " 2>&1");
+  }
+  void SetUp() override {
+    fs::create_directories(temp / "tmp");
+    fs::create_directories(temp / "home");
+  }
+  std::string BinSlice(const TocTrack& track) const {
+    return bin.substr(static_cast<size_t>(track.startSector) * 2352, static_cast<size_t>(track.Length()) * 2352);
+  }
+  size_t TemporaryFiles() const { return static_cast<size_t>(std::distance(fs::directory_iterator(temp / "tmp"), {})); }
+
+  test::TempFolder temp;
+  std::string bin = test::ReadWholeFile(kSampleBin);
+  std::vector<TocTrack> tracks = SampleTracks();
+};
+
+TEST_F(CliRipTest, RipsEveryTrackToWavFilesHoldingExactlyItsSectors) {
+  ASSERT_EQ(tracks.size(), 5u);
+  test::ProgramResult result = Rip("--format wav --rule '<number>' --playlist " + ShellQuoted(temp / "list.m3u"));
+  ASSERT_EQ(result.status, 0) << result.out;
+  std::string playlist;
+  for (const TocTrack& track : tracks) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.WAV", track.number);
+    std::string path = temp / "out/" + name;
+    std::string file = test::ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 44 + static_cast<size_t>(track.Length()) * 2352) << path;
+    WavHeader header = ParseWavHeader(*reinterpret_cast<const std::array<uint8_t, 44>*>(file.data()));
+    EXPECT_EQ(header.dataSize, track.Length() * 2352);
+    EXPECT_EQ(header.riffSize, track.Length() * 2352 + 36);
+    EXPECT_TRUE(file.compare(44, std::string::npos, BinSlice(track)) == 0) << path;
+    playlist += path + "\n";
+  }
+  EXPECT_EQ(test::ReadWholeFile(temp / "list.m3u"), playlist);
+  EXPECT_NE(result.out.find("Extracting(05/05): Track 5"), std::string::npos) << result.out;
+  EXPECT_EQ(TemporaryFiles(), 0u);
+}
+
+TEST_F(CliRipTest, TracksRuleAndTextsNameTheFiles) {
+  test::ProgramResult result =
+      Rip("--format wav --tracks 2,4-5 --rule '<artist>\\<album>\\<number>-<title>' --artist 'AC/DC' --album 'Live'"
+          " --title '4=Back: In Black'");
+  ASSERT_EQ(result.status, 0) << result.out;
+  EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/02-Track 2.WAV"));
+  EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/04-Back& In Black.WAV"));
+  EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/05-Track 5.WAV"));
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(temp / "out"), {}), 5);  // two folders, three files
+}
+
+TEST_F(CliRipTest, UnreadableSectorsEndWithTheErrorPaneOrAreSkipped) {
+  const TocTrack& second = tracks[1];
+  uint32_t bad = second.startSector + 30;  // in the second block of 26 sectors
+  std::string environment = "SONVAREK_CD_BAD_SECTORS=" + std::to_string(bad);
+  test::ProgramResult failed = Rip("--format wav --tracks 2", environment);
+  EXPECT_EQ(failed.status, 1) << failed.out;
+  EXPECT_NE(failed.out.find("MEDIUM ERROR"), std::string::npos) << failed.out;
+  EXPECT_NE(failed.out.find("An error occurred during processing."), std::string::npos);
+
+  test::WriteWholeFile(temp / "home/Settings.ini", "[Misc]\nBoolSkipError=1\n");
+  test::ProgramResult skipped = Rip("--format wav --tracks 2 --rule '<number>'", environment);
+  ASSERT_EQ(skipped.status, 0) << skipped.out;
+  EXPECT_NE(skipped.out.find("Extracting Track 2 OK!"), std::string::npos);
+  std::string file = test::ReadWholeFile(temp / "out/02.WAV");
+  std::string expected = BinSlice(second);
+  expected.erase(26 * 2352, 26 * 2352);
+  EXPECT_EQ(file.size(), 44 + expected.size());
+  EXPECT_TRUE(file.compare(44, std::string::npos, expected) == 0);
+}
+
+TEST_F(CliRipTest, ABadRequestIsRefusedBeforeAnythingIsRipped) {
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string says;
+  } cases[] = {
+      {"--tracks 7", 64, "names no audio tracks"},
+      {"--tracks 3-1", 64, "names no audio tracks"},
+      {"--rule 'no tokens'", 64, "Naming rule string must contain"},
+      {"--format flac", 64, "usage: rip"},
+  };
+  for (const Case& c : cases) {
+    test::ProgramResult result = Rip(c.arguments);
+    EXPECT_EQ(result.status, c.status) << c.arguments << ": " << result.out;
+    EXPECT_NE(result.out.find(c.says), std::string::npos) << c.arguments << ": " << result.out;
+  }
+  test::ProgramResult missing = test::RunProgram(std::string(SONVAREK_CLI) + " --home " + ShellQuoted(temp / "home") +
+                                                 " rip --image " + ShellQuoted(temp / "none.cue") + " 2>&1");
+  EXPECT_EQ(missing.status, 2) << missing.out;
+  EXPECT_NE(missing.out.find("none.cue"), std::string::npos) << missing.out;
+  EXPECT_FALSE(fs::exists(temp / "out") && !fs::is_empty(temp / "out"));
+}
+
+}  // namespace
+}  // namespace sonvarek
