@@ -45,6 +45,8 @@ TEST_P(Layer3Conformance, DecodesAtFullAccuracy) {
   ASSERT_TRUE(full.initialised);
   const Accuracy full_accuracy = CompareSamples(BytesToSamples(full.pcm), reference, c.skip);
   EXPECT_TRUE(IsFullAccuracy(full_accuracy)) << DescribeAccuracy(full_accuracy);
+  RecordProperty("max_lsb", full_accuracy.max_lsb);
+  RecordProperty("rms_lsb", std::to_string(full_accuracy.rms * 32768.0));
   EXPECT_GE(full_accuracy.compared + 2 * 1152 * 2, reference.size());
 
   // As the job decodes it, with the subband cap.
