@@ -148,6 +148,7 @@ TEST(Layer3GeneratedJoin, StreamJoinedInTheMiddleFillsTheReservoirThenMatches) {
   ASSERT_EQ(RunCommand("lame --quiet -b 128 '" + wav.string() + "' '" + mp3.string() + "'"), 0);
   const auto whole = ReadFileBytes(mp3);
   const auto whole_pcm = DecodeBuffer(whole).pcm;
+  EXPECT_TRUE(IsFullAccuracy(CompareSamples(BytesToSamples(whole_pcm), ReferenceDecode(mp3, folder.path()))));
 
   const size_t cut = 12347;
   const std::vector<uint8_t> joined(whole.begin() + static_cast<std::ptrdiff_t>(cut), whole.end());
