@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #include "mpegdec/vector_kernel.h"
 
 namespace sonvarek::mpegdec::detail {
@@ -38,12 +42,34 @@ MPEGDEC_KERNEL_INLINE void synth_dct(const float* scale, Slots* x, Slots* out, i
   }
 }
 
+// The DCT outputs slot by slot: xt[slot][k] = x[k][slot], for the first 20 slots (18 used).
+MPEGDEC_KERNEL_INLINE void synth_transpose(const Slots* x, float (*xt)[32]) {
+#if defined(__SSE2__)
+  for (int k = 0; k < 32; k += 4) {
+    for (int t = 0; t < 20; t += 4) {
+      __m128 r0 = _mm_loadu_ps(x[k] + t);
+      __m128 r1 = _mm_loadu_ps(x[k + 1] + t);
+      __m128 r2 = _mm_loadu_ps(x[k + 2] + t);
+      __m128 r3 = _mm_loadu_ps(x[k + 3] + t);
+      _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+      _mm_storeu_ps(xt[t] + k, r0);
+      _mm_storeu_ps(xt[t + 1] + k, r1);
+      _mm_storeu_ps(xt[t + 2] + k, r2);
+      _mm_storeu_ps(xt[t + 3] + k, r3);
+    }
+  }
+#else
+  for (int t = 0; t < 20; ++t)
+    for (int k = 0; k < 32; ++k) xt[t][k] = x[k][t];
+#endif
+}
+
 // V[i] = sum S[k] cos((16 + i)(2k + 1) pi / 64), i = 0..63, from the DCT by its symmetries.
-MPEGDEC_KERNEL_INLINE void synth_vector(const Slots* x, int t, float* v) {
-  for (int i = 0; i < 16; ++i) v[i] = x[16 + i][t];
+MPEGDEC_KERNEL_INLINE void synth_vector(const float* x, float* v) {
+  for (int i = 0; i < 16; ++i) v[i] = x[16 + i];
   v[16] = 0.0f;
-  for (int i = 17; i < 48; ++i) v[i] = -x[48 - i][t];
-  for (int i = 48; i < 64; ++i) v[i] = -x[i - 48][t];
+  for (int i = 17; i < 48; ++i) v[i] = -x[48 - i];
+  for (int i = 48; i < 64; ++i) v[i] = -x[i - 48];
 }
 
 MPEGDEC_KERNEL_INLINE void synth_window(const float* window, const SynthState& state, float* pcm) {
@@ -68,9 +94,11 @@ MPEGDEC_VECTOR_KERNEL
 void synth_granule(const DecoderTables& tables, SynthState& state, float (*subbands)[kSlotStride], float (*pcm)[32]) {
   Slots x[32];
   synth_dct<32>(tables.dct32_scale, subbands, x, 1);
+  alignas(16) float by_slot[20][32];
+  synth_transpose(x, by_slot);
   for (int t = 0; t < kGranuleSlots; ++t) {
     state.newest = (state.newest + 15) & 15;
-    synth_vector(x, t, state.v[state.newest]);
+    synth_vector(by_slot[t], state.v[state.newest]);
     synth_window(tables.synth_window, state, pcm[t]);
   }
 }
