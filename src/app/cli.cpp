@@ -16,6 +16,8 @@ constexpr std::array kCommands = {
                RunRipCommand},
     CliCommand{"normalize", "normalize [--ratio N] FILE...", "normalize WAV files in place to N % of full scale",
                RunNormalizeCommand},
+    CliCommand{"encode-mp3", "encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...",
+               "encode WAV files to MP3 with the MP3 settings", RunEncodeMp3Command},
     CliCommand{"devices", "devices", "list the CD drives and disc images, one unit a line", RunDevicesCommand},
     CliCommand{"toc", "toc [--device N | --image FILE]", "print the table of contents of a disc", RunTocCommand},
 };

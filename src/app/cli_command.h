@@ -43,6 +43,7 @@ class StreamNotice final : public UserNotice {
 int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);
 int RunRipCommand(const CommandContext& context);
+int RunEncodeMp3Command(const CommandContext& context);
 int RunDevicesCommand(const CommandContext& context);
 int RunTocCommand(const CommandContext& context);
 

@@ -66,6 +66,13 @@ inline constexpr char kPlaylistFailed[] = "An Error occurred when creating play 
 // WAV files
 inline constexpr char kTemporaryWaveFile[] = "Temporary Wave File";
 
+// MP3 encoding
+inline constexpr char kNoEncodeDll[] = "No Encode DLL was found!";
+inline constexpr char kCantLoadEncoder[] = "Cann't load Encoder! Use the old one.";
+inline constexpr char kCantLoadOldEncoder[] = "Cann't load the old Encoder! Pls restart Sonvarek Maker";
+inline constexpr char kDefaultCommentFormat[] = "%s (%s)";  // product name, home page
+inline constexpr char kUnexpectedEndOfFile[] = "unexpected end of file";
+
 // CD-ROM access
 inline constexpr char kErrorInitializeCdromNative[] = "Error while initialize CD-ROM under NT/2000/XP (Native).";
 inline constexpr char kErrorInitializeCdromAspi[] =

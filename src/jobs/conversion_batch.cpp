@@ -2,6 +2,7 @@
 
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
+#include "jobs/mp3_encoding_step.h"
 #include "jobs/wav_normalizer.h"
 
 namespace sonvarek {
@@ -27,7 +28,7 @@ void ConversionBatch::PostProgress(Message id, int64_t thousandths, int64_t elap
 StepTable DefaultStepTable() {
   StepTable steps;
   steps.extract = Unavailable("CD extraction");
-  steps.encodeMp3 = Unavailable("MP3 encoding");
+  steps.encodeMp3 = Mp3EncodingStep(nullptr);  // no library: each MP3 step fails to initialise
   steps.encodeOgg = Unavailable("Ogg Vorbis encoding");
   steps.decode = [](const std::string&, const std::string&, int32_t, ConversionBatch& batch) {
     batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string("MP3 decoding")));

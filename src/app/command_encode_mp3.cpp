@@ -1,0 +1,89 @@
+#include <filesystem>
+#include <ostream>
+
+#include "app/batch_console.h"
+#include "app/cli_command.h"
+#include "core/profile_file.h"
+#include "core/settings_store.h"
+#include "jobs/mp3_config_record.h"
+#include "jobs/mp3_encoding_step.h"
+#include "platform/folders.h"
+
+namespace sonvarek {
+namespace {
+
+struct EncodeOptions {
+  std::vector<std::string> files;
+  std::optional<int32_t> bitRateIndex;
+  std::optional<int32_t> vbrQuality;
+  std::string outputFolder;
+};
+
+// Reads the options; false after telling the user what is wrong.
+bool ParseEncodeOptions(const CommandContext& context, EncodeOptions& options) {
+  const std::vector<std::string>& arguments = context.arguments;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    if (argument == "--bitrate" && hasValue) {
+      options.bitRateIndex = BitRateIndexOf(static_cast<uint32_t>(ParseProfileInt(arguments[++i], 0)));
+      if (!options.bitRateIndex) {
+        context.err << "sonvarek: --bitrate takes one of 32 40 48 56 64 80 96 112 128 160 192 224 256 320\n";
+        return false;
+      }
+    } else if (argument == "--vbr" && hasValue) {
+      options.vbrQuality = ParseProfileInt(arguments[++i], -1);
+      if (*options.vbrQuality < 0 || *options.vbrQuality > 8) {
+        context.err << "sonvarek: --vbr takes a quality from 0 (best) to 8\n";
+        return false;
+      }
+    } else if (argument == "--output" && hasValue) {
+      options.outputFolder = arguments[++i];
+    } else if (argument.rfind("--", 0) == 0) {
+      context.err << "sonvarek: encode-mp3: unknown option or missing value '" << argument << "'\n";
+      return false;
+    } else {
+      options.files.push_back(argument);
+    }
+  }
+  if (options.files.empty()) context.err << "sonvarek: encode-mp3 needs at least one WAV file\n";
+  return !options.files.empty();
+}
+
+std::string AbsolutePath(const std::string& file) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(file, error);
+  return error ? file : absolute.lexically_normal().string();
+}
+
+void ApplyOverrides(const EncodeOptions& options, Settings& settings) {
+  if (options.bitRateIndex) settings.BitRate = *options.bitRateIndex;
+  if (options.vbrQuality) {
+    settings.EnableVBR = 1;
+    settings.VBRQuality = *options.vbrQuality;
+  }
+  if (!options.outputFolder.empty()) {
+    settings.effectiveOutputFolder = WithOneTrailingSlash(AbsolutePath(options.outputFolder));
+    MakeSureDirectoryPathExists(settings.effectiveOutputFolder);
+  }
+}
+
+}  // namespace
+
+// sonvarek encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...: a "WAV to
+// MP3" batch with the MP3 settings of Settings.ini, overridden for this run only.
+int RunEncodeMp3Command(const CommandContext& context) {
+  EncodeOptions options;
+  if (!ParseEncodeOptions(context, options)) return kExitUsage;
+
+  StreamNotice notice(context.err);
+  auto batch = std::make_unique<ConversionBatch>();
+  batch->settings = LoadSettings(SystemFolders(context.home), notice);
+  ApplyOverrides(options, batch->settings);
+  Mp3EncoderLibrary library;
+  LoadEncoderAtStart(library, batch->settings.MP3Encoder, notice);
+  for (const std::string& file : options.files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));
+  return RunBatchOnConsole(std::move(batch), BatchKind::EncodeMp3, DefaultStepTable(library), context.err);
+}
+
+}  // namespace sonvarek
