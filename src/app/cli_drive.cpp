@@ -5,6 +5,7 @@
 
 #include "cdrom/driver_creation.h"
 #include "cdrom/scsi_driver_image.h"
+#include "core/string_table.h"
 #include "core/text_format.h"
 
 namespace sonvarek {
@@ -56,6 +57,15 @@ std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings
     return nullptr;
   }
   return std::move(creation.driver);
+}
+
+std::optional<DiscReading> ReadAudioDisc(CSCSIDriver& driver, DiscTOC& toc, DiscRecord& disc, UserNotice& notice) {
+  DiscReading reading = ReadDisc(driver, toc, disc);
+  if (reading.tocRead && !reading.tracks.empty()) return reading;
+  std::string reason = driver.LastErrorText();
+  notice.Show(std::string(text::kPleaseInsertAnAudioCd) + (reason.empty() ? "" : " (" + reason + ")"),
+              NoticeKind::Error);
+  return std::nullopt;
 }
 
 }  // namespace sonvarek

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cdrom/disc_reader.h"
 #include "cdrom/scsi_driver.h"
 #include "core/settings.h"
 #include "platform/user_notice.h"
@@ -29,5 +30,9 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
 // Opens the chosen drive; nothing (after telling why) when there is none. The
 // driver reads `settings` on every command, so they must outlive it.
 std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice);
+
+// Reads the disc in the drive as the main window does; nothing (after telling the
+// user, with the drive's reason) when there is no audio disc to read.
+std::optional<DiscReading> ReadAudioDisc(CSCSIDriver& driver, DiscTOC& toc, DiscRecord& disc, UserNotice& notice);
 
 }  // namespace sonvarek

@@ -4,7 +4,6 @@
 #include "app/batch_console.h"
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
-#include "cdrom/disc_reader.h"
 #include "cdrom/extraction_step.h"
 #include "cdrom/rip_batch.h"
 #include "core/output_naming.h"
@@ -166,13 +165,10 @@ int RunRipCommand(const CommandContext& context) {
   }
   DiscTOC toc;
   DiscRecord disc;
-  DiscReading reading = ReadDisc(*driver, toc, disc);
-  if (!reading.tocRead || reading.tracks.empty()) {
-    notice.Show(text::kPleaseInsertAnAudioCd, NoticeKind::Error);
-    return kExitFailed;
-  }
+  std::optional<DiscReading> reading = ReadAudioDisc(*driver, toc, disc, notice);
+  if (!reading) return kExitFailed;
   ApplyTexts(*options, disc);
-  std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, reading.tracks);
+  std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, reading->tracks);
   if (!tracks) {
     context.err << "sonvarek: --tracks '" << options->tracks << "' names no audio tracks of this disc\n";
     return kExitUsage;
