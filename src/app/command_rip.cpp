@@ -178,8 +178,10 @@ int RunRipCommand(const CommandContext& context) {
     notice.Show(text::kSelectOneItem, NoticeKind::Error);
     return kExitUsage;
   }
+  Mp3EncoderLibrary library;
+  if (settings.OutputFormat == 0) LoadEncoderAtStart(library, settings.MP3Encoder, notice);
   std::vector<std::string> files;
-  int status = RunBatchOnConsole(std::move(batch), BatchKind::CdRip, RipStepTable(), context.err, &files);
+  int status = RunBatchOnConsole(std::move(batch), BatchKind::CdRip, RipStepTable(library), context.err, &files);
   if (status == kExitOk && !options->playlist.empty()) {
     bool written = AppendPlaylist(options->playlist, files);
     notice.Show(written ? text::kPlaylistCreated : text::kPlaylistFailed,

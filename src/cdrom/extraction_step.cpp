@@ -10,6 +10,7 @@
 #include "core/string_table.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
+#include "jobs/mp3_encoding_step.h"
 #include "jobs/wav_file.h"
 #include "jobs/wav_normalizer.h"
 
@@ -230,8 +231,8 @@ int ExtractTrack(ConversionBatch& batch) {
   return extraction.Run();
 }
 
-StepTable RipStepTable() {
-  StepTable steps = DefaultStepTable();
+StepTable RipStepTable(const Mp3EncoderLibrary& library) {
+  StepTable steps = DefaultStepTable(library);
   steps.extract = ExtractTrack;
   return steps;
 }

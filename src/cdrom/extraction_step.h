@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "jobs/conversion_batch.h"
+#include "jobs/mp3_encoder_library.h"
 
 namespace sonvarek {
 
@@ -24,7 +25,8 @@ int ExtractTrack(ConversionBatch& batch);
 // not before start + 75. A track of 75 sectors or less is left as it is.
 void TrimSilence(uint32_t& startSector, uint32_t& endSector, uint32_t leading, uint32_t trailing);
 
-// The StepTable of a CD rip: the extraction step and the steps built so far.
-StepTable RipStepTable();
+// The StepTable of a CD rip: the extraction step, the MP3 step bound to `library`
+// and the other steps built so far.
+StepTable RipStepTable(const Mp3EncoderLibrary& library);
 
 }  // namespace sonvarek
