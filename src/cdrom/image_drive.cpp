@@ -252,16 +252,7 @@ ScsiOutcome ImageDrive::ReadSubChannel(const ScsiRequest& request) {
   }
   std::vector<uint8_t> reply = {0, status, 0, 0};
   if (subQ && format == 1) {
-    uint32_t position = PlayPosition();
-    const ImageTrack* track = image_->TrackAt(position);
-    uint8_t adrControl = static_cast<uint8_t>(0x10 | (track ? track->control : 0));
-    uint8_t index = (track && position < track->startSector) ? 0 : 1;
-    int64_t relative = track ? static_cast<int64_t>(position) - track->startSector : 0;
-    reply.insert(reply.end(), {0x01, adrControl, static_cast<uint8_t>(track ? track->number : kLeadOutTrack), index});
-    PutBe32(reply, msf ? MsfAddress(position) : position);
-    uint32_t relativeField = msf ? MsfAddress(static_cast<uint32_t>(std::max<int64_t>(relative, 0))) - kLeadInSectors
-                                 : static_cast<uint32_t>(relative);
-    PutBe32(reply, relativeField);
+    AppendCurrentPosition(reply, msf);
   } else if (subQ) {
     uint8_t number = format == 3 ? cdb[6] : 0;
     if (format == 3 && std::none_of(image_->Tracks().begin(), image_->Tracks().end(),
@@ -275,6 +266,21 @@ ScsiOutcome ImageDrive::ReadSubChannel(const ScsiRequest& request) {
   // The completion status is reported once; later requests see "no status".
   if (play_ == PlayState::Completed) play_ = PlayState::Idle;
   return Respond(request, reply, Be16(cdb, 7));
+}
+
+// The Q sub-channel's current position: in a pregap (INDEX 00) the track is the one
+// that follows and the relative address counts up towards 0, as on a disc.
+void ImageDrive::AppendCurrentPosition(std::vector<uint8_t>& reply, bool msf) const {
+  uint32_t position = PlayPosition();
+  const ImageTrack* track = image_->TrackAt(position);
+  uint8_t adrControl = static_cast<uint8_t>(0x10 | (track ? track->control : 0));
+  uint8_t index = (track && position < track->startSector) ? 0 : 1;
+  int64_t relative = track ? static_cast<int64_t>(position) - track->startSector : 0;
+  reply.insert(reply.end(), {0x01, adrControl, static_cast<uint8_t>(track ? track->number : kLeadOutTrack), index});
+  PutBe32(reply, msf ? MsfAddress(position) : position);
+  uint32_t relativeField = msf ? MsfAddress(static_cast<uint32_t>(std::max<int64_t>(relative, 0))) - kLeadInSectors
+                               : static_cast<uint32_t>(relative);
+  PutBe32(reply, relativeField);
 }
 
 void ImageDrive::UpdatePlay() {

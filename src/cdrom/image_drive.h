@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cdrom/bad_sectors.h"
 #include "cdrom/disc_image.h"
@@ -58,6 +60,7 @@ class ImageDrive final : public ScsiDevice {
   ScsiOutcome PauseResume(const ScsiRequest& request);
   ScsiOutcome StartStop(const ScsiRequest& request);
   ScsiOutcome ReadSubChannel(const ScsiRequest& request);
+  void AppendCurrentPosition(std::vector<uint8_t>& reply, bool msf) const;
   void UpdatePlay();
   uint32_t PlayPosition() const;
 
