@@ -215,6 +215,18 @@ TEST_F(Mp3EncodingStep, FailuresAreLoggedAndKeepTheTemporaryFile) {
   EXPECT_EQ(test::ReadWholeFile(wav), before);
 }
 
+TEST_F(Mp3EncodingStep, AWriteErrorIsLoggedWithTheFileLayersText) {
+  std::string wav = Wav("full.wav", 0.5);
+  test::Mp3TestBatch run(temp, MakeFileJob(wav));
+  // The output opens fine and every write to it fails for want of space.
+  fs::create_symlink("/dev/full", run.batch.settings.effectiveOutputFolder + "full.MP3");
+  EXPECT_EQ(Encode(run), 0);
+  EXPECT_EQ(run.Log(), (std::vector<std::string>{
+                           " Encoding " + wav + " ...",
+                           " Error: File operation error, error cause:No space left on device!\n"}));
+  EXPECT_FALSE(run.batch.cancelled);
+}
+
 // Without the library the step fails at the encoder's initialisation; other steps still work.
 TEST_F(Mp3EncodingStep, WithoutTheLibraryEachEncodingFailsToInitialiseAndNothingElseBreaks) {
   Mp3EncoderLibrary missing("liblame_enc_missing.so");
