@@ -1,5 +1,7 @@
 #include "jobs/conversion_batch.h"
 
+#include <cstdio>
+
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_encoding_step.h"
@@ -8,9 +10,14 @@
 namespace sonvarek {
 namespace {
 
+// A step that cannot run also removes a rip's temporary WAV file, which nothing
+// else would ever read.
 JobStep Unavailable(const char* what) {
   return [what](ConversionBatch& batch) {
     batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string(what)));
+    if (!batch.fromFiles && !batch.noTemporaryFile && !batch.temporaryPath.empty()) {
+      std::remove(batch.temporaryPath.c_str());
+    }
     return 0;
   };
 }

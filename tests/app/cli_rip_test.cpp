@@ -1,3 +1,4 @@
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -121,6 +122,62 @@ TEST_F(CliRipTest, ABadRequestIsRefusedBeforeAnythingIsRipped) {
   EXPECT_EQ(missing.status, 2) << missing.out;
   EXPECT_NE(missing.out.find("none.cue"), std::string::npos) << missing.out;
   EXPECT_FALSE(fs::exists(temp / "out") && !fs::is_empty(temp / "out"));
+}
+
+}  // namespace
+}  // namespace sonvarek
+
+namespace sonvarek {
+namespace {
+
+// The number of stereo samples mpg123 decodes from a file; -1 when it fails.
+long DecodedSamples(const std::string& path) {
+  test::ProgramResult decoded = test::RunProgram("mpg123 -q -s " + ShellQuoted(path) + " 2>/dev/null | wc -c");
+  if (decoded.status != 0) return -1;
+  return std::stol(decoded.out) / 4;
+}
+
+TEST_F(CliRipTest, RipsToValidTaggedMp3FilesAndLeavesNoTemporaryFile) {
+  test::ProgramResult result = Rip("--format mp3 --tracks 2,3 --rule '<number>' --artist 'Ελληνικά' --album 'Disc'");
+  ASSERT_EQ(result.status, 0) << result.out;
+  for (int index : {1, 2}) {
+    const TocTrack& track = tracks[static_cast<size_t>(index)];
+    std::string path = temp / ("out/0" + std::to_string(track.number) + ".MP3");
+    std::string file = test::ReadWholeFile(path);
+    ASSERT_GT(file.size(), 1000u) << path;
+    EXPECT_EQ(file.substr(0, 3), "ID3");                      // the ID3v2 tag comes first
+    EXPECT_EQ(file.substr(file.size() - 128, 3), "TAG");      // the ID3v1 tag last
+    EXPECT_EQ(file.substr(file.size() - 125, 7), "Track " + std::to_string(track.number));
+    // Every frame decodes: the samples cover the track, plus at most the encoder's delay and padding.
+    long samples = DecodedSamples(path);
+    long expected = static_cast<long>(track.Length()) * 588;
+    EXPECT_GE(samples, expected) << path;
+    EXPECT_LE(samples, expected + 3 * 1152) << path;
+  }
+  EXPECT_EQ(TemporaryFiles(), 0u);
+  EXPECT_NE(result.out.find("Encoding(02/02): Track 3"), std::string::npos) << result.out;
+}
+
+TEST_F(CliRipTest, NormalizingScalesAClippedTrackByItsPeak) {
+  // Track 5 reaches −32768, so its factor at 100 % is 32767/32768.
+  test::WriteWholeFile(temp / "home/Settings.ini", "[Misc]\nNormalize=1\nNormalizeRatio=100\n");
+  test::ProgramResult result = Rip("--format wav --tracks 5 --rule '<number>'");
+  ASSERT_EQ(result.status, 0) << result.out;
+  std::string source = BinSlice(tracks[4]);
+  std::vector<int16_t> ripped = test::ReadWavSamples(temp / "out/05.WAV");
+  ASSERT_EQ(ripped.size() * 2, source.size());
+  size_t differing = 0;
+  bool sawLowest = false;
+  for (size_t i = 0; i < ripped.size(); ++i) {
+    auto sample = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint8_t>(source[2 * i]) |
+                                                             (static_cast<uint8_t>(source[2 * i + 1]) << 8)));
+    sawLowest = sawLowest || sample == -32768;
+    auto scaled = static_cast<int16_t>(static_cast<int64_t>(std::trunc(sample * (32767.0 / 32768.0) + 0.5)));
+    differing += ripped[i] != scaled;
+  }
+  EXPECT_TRUE(sawLowest);
+  EXPECT_EQ(differing, 0u);
+  EXPECT_NE(result.out.find("Normalizing(01/01): " + temp / "out/05.WAV"), std::string::npos) << result.out;
 }
 
 }  // namespace
