@@ -97,5 +97,23 @@ TEST_F(CliEncodeMp3Test, AFileThatIsNotSixteenBitEndsWithTheErrorPane) {
   EXPECT_NE(result.out.find("An error occurred during processing."), std::string::npos);
 }
 
+// The installed program finds the library in its own library folder, with no
+// environment variable and without the build tree.
+TEST_F(CliEncodeMp3Test, TheInstalledProgramFindsTheEncoderLibrary) {
+  std::string prefix = temp / "prefix";
+  test::ProgramResult installed = test::RunProgram(std::string(SONVAREK_CMAKE) + " --install " +
+                                                   ShellQuoted(SONVAREK_BINARY_DIR) + " --prefix " +
+                                                   ShellQuoted(prefix) + " 2>&1");
+  ASSERT_EQ(installed.status, 0) << installed.out;
+  std::string wav = Wav("a.wav");
+  test::ProgramResult result = test::RunProgram(
+      "env -u LD_LIBRARY_PATH HOME=" + ShellQuoted(temp / "user") + " " + ShellQuoted(prefix + "/bin/sonvarek") +
+      " --home " + ShellQuoted(temp / "home") + " encode-mp3 --output " + ShellQuoted(temp / "out") + " " +
+      ShellQuoted(wav) + " 2>&1");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out.find("No Encode DLL was found!"), std::string::npos) << result.out;
+  EXPECT_TRUE(Frames(temp / "out/a.MP3").complete);
+}
+
 }  // namespace
 }  // namespace sonvarek
