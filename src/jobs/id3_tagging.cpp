@@ -1,5 +1,6 @@
 #include "jobs/id3_tagging.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <id3.h>
