@@ -116,9 +116,8 @@ int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, St
   InterruptCatcher interrupt;
   BatchRunner runner;
   runner.Start(std::move(batch), kind, std::move(steps), nice);
-  while (runner.IsRunning()) {
+  while (!runner.WaitFor(std::chrono::milliseconds(20))) {
     if (interrupt.Interrupted()) cancel->Set();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   runner.Wait();
   console.FinishDrawing();

@@ -86,14 +86,18 @@ bool BatchRunner::Start(std::unique_ptr<ConversionBatch> batch, BatchKind kind, 
   if (running_.load()) return false;
   if (worker_.joinable()) worker_.join();
   running_.store(true);
+  finished_.Reset();
   worker_ = std::thread([this, owned = std::move(batch), kind, steps = std::move(steps), nice]() mutable {
     SetCurrentThreadNice(nice);
     RunBatch(*owned, kind, steps);
     owned.reset();
     running_.store(false);
+    finished_.Set();
   });
   return true;
 }
+
+bool BatchRunner::WaitFor(std::chrono::milliseconds timeout) { return finished_.WaitFor(timeout); }
 
 void BatchRunner::Wait() {
   if (worker_.joinable()) worker_.join();

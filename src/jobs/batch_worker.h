@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <thread>
@@ -35,10 +36,13 @@ class BatchRunner {
   bool Start(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, int nice);
   bool IsRunning() const { return running_.load(); }
   void Wait();
+  // Waits at most `timeout` for the running worker to end; true when none runs.
+  bool WaitFor(std::chrono::milliseconds timeout);
 
  private:
   std::thread worker_;
   std::atomic<bool> running_{false};
+  ManualResetEvent finished_{true};
 };
 
 }  // namespace sonvarek
