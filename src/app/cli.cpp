@@ -12,22 +12,25 @@ namespace {
 
 constexpr std::array kCommands = {
     CliCommand{"settings", "settings", "print the effective settings in Settings.ini form", RunSettingsCommand},
-    CliCommand{"rip", "rip [--device N | --image FILE] [OPTIONS]", "rip tracks of a disc to MP3, WAV or Ogg files",
-               RunRipCommand},
-    CliCommand{"normalize", "normalize [--ratio N] FILE...", "normalize WAV files in place to N % of full scale",
-               RunNormalizeCommand},
-    CliCommand{"encode-mp3", "encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...",
-               "encode WAV files to MP3 with the MP3 settings", RunEncodeMp3Command},
     CliCommand{"devices", "devices", "list the CD drives and disc images, one unit a line", RunDevicesCommand},
     CliCommand{"toc", "toc [--device N | --image FILE]", "print the table of contents of a disc", RunTocCommand},
+    CliCommand{"rip", "rip [--device N | --image FILE] [OPTIONS]", "rip tracks of a disc to MP3, WAV or Ogg files",
+               RunRipCommand},
+    CliCommand{"encode-mp3", "encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...",
+               "encode WAV files to MP3 with the MP3 settings", RunEncodeMp3Command},
+    CliCommand{"normalize", "normalize [--ratio N] FILE...", "normalize WAV files in place to N % of full scale",
+               RunNormalizeCommand},
 };
 
 void PrintUsage(std::ostream& stream) {
   stream << "Usage: sonvarek [--home DIR] COMMAND [OPTIONS]\n\nCommands:\n";
   for (const CliCommand& command : kCommands) {
     std::string synopsis = command.synopsis;
-    stream << "  " << synopsis << std::string(synopsis.size() < 34 ? 34 - synopsis.size() : 1, ' ')
-           << command.summary << '\n';
+    if (synopsis.size() < 34) {
+      stream << "  " << synopsis << std::string(34 - synopsis.size(), ' ') << command.summary << '\n';
+    } else {
+      stream << "  " << synopsis << '\n' << std::string(36, ' ') << command.summary << '\n';
+    }
   }
   stream << "\nOptions:\n"
             "  --home DIR                        use DIR as the program folder (Settings.ini, db/, cdplayer.ini)\n"
