@@ -57,14 +57,15 @@ int64_t ReadBlock(File& file, std::vector<uint8_t>& block, uint64_t processed, u
   return file.Read(block.data(), wanted);
 }
 
-PassResult ScaleBlocks(File& file, const std::string& path, uint64_t dataSize, double factor, ConversionBatch& batch,
-                       MessageSink* window, ScalePass pass, Clock::time_point start) {
-  ScaleTable table(factor);
+// Reads the data block by block until a short block or the data's end, polling the
+// cancel event before each block. `process` takes a block's bytes (false: it logged
+// a failure); `afterFullBlock` gets the count of full blocks so far.
+template <typename Process, typename AfterFullBlock>
+PassResult ForEachBlock(File& file, const std::string& path, uint64_t dataSize, ConversionBatch& batch,
+                        Process process, AfterFullBlock afterFullBlock) {
   std::vector<uint8_t> block(kNormalizeBlockBytes);
-  uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
   uint64_t processed = 0;
   uint64_t blocks = 0;
-  int64_t position = kWavHeaderSize;
   while (processed < dataSize) {
     if (batch.CancelRequested()) {
       batch.Log(FormatLogLine(logformat::kUserCanceled));
@@ -77,51 +78,50 @@ PassResult ScaleBlocks(File& file, const std::string& path, uint64_t dataSize, d
       return PassResult::Failed;
     }
     if (count == 0) break;
-    table.Apply(block.data(), static_cast<size_t>(count));
-    if (!file.Seek(position) || !file.WriteAll(block.data(), static_cast<size_t>(count))) {
-      batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, file.ErrorText()));
-      return PassResult::Failed;
-    }
-    position += count;
+    if (!process(block.data(), static_cast<size_t>(count))) return PassResult::Failed;
     if (static_cast<size_t>(count) < kNormalizeBlockBytes) break;
     ++blocks;
     processed += kNormalizeBlockBytes;
-    if (window != nullptr && blocks % pass.progressEvery == 0) {
-      WindowMessage progress{Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}};
-      pass.sendProgress ? window->Send(std::move(progress)) : window->Post(std::move(progress));
-    }
+    afterFullBlock(blocks);
   }
   return PassResult::Done;
 }
 
+PassResult ScaleBlocks(File& file, const std::string& path, uint64_t dataSize, double factor, ConversionBatch& batch,
+                       MessageSink* window, ScalePass pass, Clock::time_point start) {
+  ScaleTable table(factor);
+  uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
+  int64_t position = kWavHeaderSize;
+  auto rewrite = [&](uint8_t* bytes, size_t count) {
+    table.Apply(bytes, count);
+    if (!file.Seek(position) || !file.WriteAll(bytes, count)) {
+      batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, file.ErrorText()));
+      return false;
+    }
+    position += static_cast<int64_t>(count);
+    return true;
+  };
+  auto report = [&](uint64_t blocks) {
+    if (window == nullptr || blocks % pass.progressEvery != 0) return;
+    WindowMessage progress{Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}};
+    pass.sendProgress ? window->Send(std::move(progress)) : window->Post(std::move(progress));
+  };
+  return ForEachBlock(file, path, dataSize, batch, rewrite, report);
+}
+
 PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, ConversionBatch& batch,
                     Clock::time_point start, PeakMeter& meter) {
-  std::vector<uint8_t> block(kNormalizeBlockBytes);
   uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
-  uint64_t processed = 0;
-  uint64_t blocks = 0;
-  while (processed < dataSize) {
-    if (batch.CancelRequested()) {
-      batch.Log(FormatLogLine(logformat::kUserCanceled));
-      batch.cancelled = true;
-      return PassResult::Cancelled;
-    }
-    int64_t count = ReadBlock(file, block, processed, dataSize);
-    if (count < 0) {
-      batch.Log(FormatLogLine(logformat::kWavCantRead, path));
-      return PassResult::Failed;
-    }
-    if (count == 0) break;
-    meter.Add(block.data(), static_cast<size_t>(count));
-    if (static_cast<size_t>(count) < kNormalizeBlockBytes) break;
-    ++blocks;
-    processed += kNormalizeBlockBytes;
-    if (batch.progressWindow != nullptr && blocks % 50 == 0) {
-      batch.progressWindow->Send(
-          {Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}});
-    }
-  }
-  return PassResult::Done;
+  auto measure = [&meter](uint8_t* bytes, size_t count) {
+    meter.Add(bytes, count);
+    return true;
+  };
+  auto report = [&](uint64_t blocks) {
+    if (batch.progressWindow == nullptr || blocks % 50 != 0) return;
+    batch.progressWindow->Send(
+        {Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}});
+  };
+  return ForEachBlock(file, path, dataSize, batch, measure, report);
 }
 
 void SendPhase(ConversionBatch& batch, int64_t phase, const std::string& path) {
