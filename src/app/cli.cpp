@@ -6,24 +6,22 @@
 
 #include "app/cli_command.h"
 #include "core/string_table.h"
+#include "core/text_format.h"
 
 namespace sonvarek {
 namespace {
 
 constexpr std::array kCommands = {
-    CliCommand{"settings", "settings", "print the effective settings in Settings.ini form", RunSettingsCommand},
-    CliCommand{"devices", "devices", "list the CD drives and disc images, one unit a line", RunDevicesCommand},
-    CliCommand{"toc", "toc [--device N | --image FILE]", "print the table of contents of a disc", RunTocCommand},
-    CliCommand{"rip", "rip [--device N | --image FILE] [OPTIONS]", "rip tracks of a disc to MP3, WAV or Ogg files",
-               RunRipCommand},
-    CliCommand{"encode-mp3", "encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...",
-               "encode WAV files to MP3 with the MP3 settings", RunEncodeMp3Command},
-    CliCommand{"normalize", "normalize [--ratio N] FILE...", "normalize WAV files in place to N % of full scale",
-               RunNormalizeCommand},
+    CliCommand{"settings", text::kCliSynopsisSettings, text::kCliSummarySettings, RunSettingsCommand},
+    CliCommand{"devices", text::kCliSynopsisDevices, text::kCliSummaryDevices, RunDevicesCommand},
+    CliCommand{"toc", text::kCliSynopsisToc, text::kCliSummaryToc, RunTocCommand},
+    CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand},
+    CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command},
+    CliCommand{"normalize", text::kCliSynopsisNormalize, text::kCliSummaryNormalize, RunNormalizeCommand},
 };
 
 void PrintUsage(std::ostream& stream) {
-  stream << "Usage: sonvarek [--home DIR] COMMAND [OPTIONS]\n\nCommands:\n";
+  stream << text::kCliUsageHead;
   for (const CliCommand& command : kCommands) {
     std::string synopsis = command.synopsis;
     if (synopsis.size() < 34) {
@@ -32,10 +30,7 @@ void PrintUsage(std::ostream& stream) {
       stream << "  " << synopsis << '\n' << std::string(36, ' ') << command.summary << '\n';
     }
   }
-  stream << "\nOptions:\n"
-            "  --home DIR                        use DIR as the program folder (Settings.ini, db/, cdplayer.ini)\n"
-            "  --help                            show this help\n"
-            "  --version                         show the version\n";
+  stream << text::kCliUsageOptions;
 }
 
 struct Invocation {
@@ -52,7 +47,7 @@ Invocation Parse(std::span<const std::string> arguments) {
     const std::string& argument = arguments[i];
     if (argument == "--home") {
       if (i + 1 >= arguments.size()) {
-        invocation.error = "--home needs a folder";
+        invocation.error = text::kCliHomeNeedsFolder;
         return invocation;
       }
       invocation.home = arguments[++i];
@@ -69,12 +64,14 @@ Invocation Parse(std::span<const std::string> arguments) {
 
 }  // namespace
 
-void StreamNotice::Show(std::string_view text, NoticeKind) { err_ << "sonvarek: " << text << '\n'; }
+void TellUser(std::ostream& err, std::string_view line) { err << text::kCliPrefix << line << '\n'; }
+
+void StreamNotice::Show(std::string_view line, NoticeKind) { TellUser(err_, line); }
 
 int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
   Invocation invocation = Parse(arguments);
   if (!invocation.error.empty()) {
-    err << "sonvarek: " << invocation.error << '\n';
+    TellUser(err, invocation.error);
     PrintUsage(err);
     return kExitUsage;
   }
@@ -83,7 +80,7 @@ int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, st
     return kExitOk;
   }
   if (invocation.command == "--version") {
-    out << "sonvarek (" << text::kProductName << ") " << SONVAREK_VERSION << '\n';
+    out << FormatText(text::kCliVersion, text::kProductName, SONVAREK_VERSION) << '\n';
     return kExitOk;
   }
   for (const CliCommand& command : kCommands) {
@@ -91,7 +88,7 @@ int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, st
       return command.run(CommandContext{invocation.home, invocation.rest, out, err});
     }
   }
-  if (!invocation.command.empty()) err << "sonvarek: unknown command '" << invocation.command << "'\n";
+  if (!invocation.command.empty()) TellUser(err, FormatText(text::kCliUnknownCommand, invocation.command));
   PrintUsage(err);
   return kExitUsage;
 }

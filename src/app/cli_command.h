@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/user_notice.h"
@@ -39,6 +40,9 @@ class StreamNotice final : public UserNotice {
  private:
   std::ostream& err_;
 };
+
+// Prints "sonvarek: " and the text as one line on the error stream.
+void TellUser(std::ostream& err, std::string_view text);
 
 int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <ostream>
 
+#include "app/cli_command.h"
 #include "cdrom/driver_creation.h"
 #include "cdrom/scsi_driver_image.h"
 #include "core/string_table.h"
@@ -16,11 +17,11 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
   if (argument != "--device" && argument != "--image") return false;
   ok = false;
   if (i + 1 >= arguments.size()) {
-    err << "sonvarek: " << argument << " needs a value\n";
+    TellUser(err, FormatText(text::kCliOptionNeedsValue, argument));
     return true;
   }
   if (choice.device || !choice.image.empty()) {
-    err << "sonvarek: give --device or --image once\n";
+    TellUser(err, text::kCliDriveOnce);
     return true;
   }
   const std::string& value = arguments[++i];
@@ -32,7 +33,7 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
   int32_t unit = -1;
   auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), unit);
   if (error != std::errc() || end != value.data() + value.size() || unit < 0) {
-    err << "sonvarek: --device needs a unit number, not '" << value << "'\n";
+    TellUser(err, FormatText(text::kCliDeviceNumber, value));
     return true;
   }
   choice.device = unit;
@@ -52,7 +53,7 @@ std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings
   CdDriverCreation creation = CreateCdDriver(settings, notice, SystemDriveSources());
   if (!creation.usable || creation.driver->DeviceCount() < 1) return nullptr;
   if (choice.device && *choice.device >= creation.driver->DeviceCount()) {
-    notice.Show(FormatText("there is no unit %d (%d found)", *choice.device, creation.driver->DeviceCount()),
+    notice.Show(FormatText(text::kCliNoSuchUnit, *choice.device, creation.driver->DeviceCount()),
                 NoticeKind::Error);
     return nullptr;
   }

@@ -24,7 +24,7 @@ int RunDevicesCommand(const CommandContext& context) {
     if (context.arguments[i] == "--image" && i + 1 < context.arguments.size()) {
       images.push_back(context.arguments[++i]);
     } else {
-      context.err << "sonvarek: devices takes only --image FILE\n";
+      TellUser(context.err, text::kCliDevicesArguments);
       return kExitUsage;
     }
   }

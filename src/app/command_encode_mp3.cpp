@@ -5,6 +5,8 @@
 #include "app/cli_command.h"
 #include "core/profile_file.h"
 #include "core/settings_store.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 #include "jobs/mp3_config_record.h"
 #include "jobs/mp3_encoding_step.h"
 #include "platform/folders.h"
@@ -28,25 +30,25 @@ bool ParseEncodeOptions(const CommandContext& context, EncodeOptions& options) {
     if (argument == "--bitrate" && hasValue) {
       options.bitRateIndex = BitRateIndexOf(static_cast<uint32_t>(ParseProfileInt(arguments[++i], 0)));
       if (!options.bitRateIndex) {
-        context.err << "sonvarek: --bitrate takes one of 32 40 48 56 64 80 96 112 128 160 192 224 256 320\n";
+        TellUser(context.err, text::kCliBitrateValues);
         return false;
       }
     } else if (argument == "--vbr" && hasValue) {
       options.vbrQuality = ParseProfileInt(arguments[++i], -1);
       if (*options.vbrQuality < 0 || *options.vbrQuality > 8) {
-        context.err << "sonvarek: --vbr takes a quality from 0 (best) to 8\n";
+        TellUser(context.err, text::kCliVbrValues);
         return false;
       }
     } else if (argument == "--output" && hasValue) {
       options.outputFolder = arguments[++i];
     } else if (argument.rfind("--", 0) == 0) {
-      context.err << "sonvarek: encode-mp3: unknown option or missing value '" << argument << "'\n";
+      TellUser(context.err, FormatText(text::kCliEncodeUnknownOption, argument));
       return false;
     } else {
       options.files.push_back(argument);
     }
   }
-  if (options.files.empty()) context.err << "sonvarek: encode-mp3 needs at least one WAV file\n";
+  if (options.files.empty()) TellUser(context.err, text::kCliEncodeNeedsFiles);
   return !options.files.empty();
 }
 

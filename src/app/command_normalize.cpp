@@ -5,6 +5,8 @@
 #include "app/cli_command.h"
 #include "core/profile_file.h"
 #include "core/settings_store.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 
 namespace sonvarek {
 
@@ -18,18 +20,18 @@ int RunNormalizeCommand(const CommandContext& context) {
     if (argument == "--ratio" && i + 1 < context.arguments.size()) {
       ratio = ParseProfileInt(context.arguments[++i], 0);
       if (ratio < 1 || ratio > 100) {
-        context.err << "sonvarek: --ratio takes a percentage from 1 to 100\n";
+        TellUser(context.err, text::kCliRatioValues);
         return kExitUsage;
       }
     } else if (argument.rfind("--", 0) == 0) {
-      context.err << "sonvarek: normalize: unknown option '" << argument << "'\n";
+      TellUser(context.err, FormatText(text::kCliNormalizeUnknownOption, argument));
       return kExitUsage;
     } else {
       files.push_back(argument);
     }
   }
   if (files.empty()) {
-    context.err << "sonvarek: normalize needs at least one WAV file\n";
+    TellUser(context.err, text::kCliNormalizeNeedsFiles);
     return kExitUsage;
   }
 

@@ -9,6 +9,7 @@
 #include "core/output_naming.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
+#include "core/text_format.h"
 #include "jobs/playlist.h"
 #include "platform/folders.h"
 
@@ -26,10 +27,6 @@ struct RipOptions {
   std::optional<std::string> album;
   std::vector<std::pair<int, std::string>> titles;
 };
-
-constexpr char kRipUsage[] =
-    "usage: rip [--device N | --image FILE] [--tracks LIST] [--format mp3|wav|ogg] [--output DIR] [--rule RULE]\n"
-    "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]...\n";
 
 std::optional<int> ParseNumber(std::string_view text) {
   int value = 0;
@@ -56,7 +53,7 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
     }
     const std::string& argument = arguments[i];
     if (i + 1 >= arguments.size()) {
-      err << "sonvarek: " << kRipUsage;
+      TellUser(err, text::kCliRipUsage);
       return std::nullopt;
     }
     const std::string& value = arguments[++i];
@@ -76,7 +73,8 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
       options.album = value;
     } else if (argument == "--title" && TakeTitle(value, options)) {
     } else {
-      err << "sonvarek: rip: unexpected '" << argument << " " << value << "'\n" << kRipUsage;
+      TellUser(err, FormatText(text::kCliRipUnexpected, argument, value));
+      TellUser(err, text::kCliRipUsage);
       return std::nullopt;
     }
   }
@@ -122,7 +120,7 @@ bool ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream&
   if (options.rule) {
     std::string rule = *options.rule;
     if (CheckNamingRule(rule) == NamingRuleCheck::Refused) {
-      err << "sonvarek: " << text::kNamingRuleNeedsToken << '\n';
+      TellUser(err, text::kNamingRuleNeedsToken);
       return false;
     }
     settings.NamingRule = rule;
@@ -131,7 +129,7 @@ bool ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream&
     settings.OutputFolder = options.output;
     settings.effectiveOutputFolder = WithOneTrailingSlash(options.output);
     if (!MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) {
-      err << "sonvarek: " << text::kCantOpenOutputDirectory << '\n';
+      TellUser(err, text::kCantOpenOutputDirectory);
       return false;
     }
   }
@@ -170,7 +168,7 @@ int RunRipCommand(const CommandContext& context) {
   ApplyTexts(*options, disc);
   std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, reading->tracks);
   if (!tracks) {
-    context.err << "sonvarek: --tracks '" << options->tracks << "' names no audio tracks of this disc\n";
+    TellUser(context.err, FormatText(text::kCliTracksNoAudio, options->tracks));
     return kExitUsage;
   }
   std::unique_ptr<ConversionBatch> batch = MakeRipBatch(disc, *tracks, settings, *driver);

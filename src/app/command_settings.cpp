@@ -2,6 +2,7 @@
 
 #include "app/cli_command.h"
 #include "core/settings_store.h"
+#include "core/string_table.h"
 
 namespace sonvarek {
 
@@ -9,7 +10,7 @@ namespace sonvarek {
 // folder creation) and prints them the way they would be saved.
 int RunSettingsCommand(const CommandContext& context) {
   if (!context.arguments.empty()) {
-    context.err << "sonvarek: settings takes no arguments\n";
+    TellUser(context.err, text::kCliSettingsArguments);
     return kExitUsage;
   }
   StreamNotice notice(context.err);

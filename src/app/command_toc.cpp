@@ -17,7 +17,7 @@ std::optional<DriveChoice> ParseTocOptions(const std::vector<std::string>& argum
   for (size_t i = 0; i < arguments.size(); ++i) {
     bool ok = true;
     if (TakeDriveOption(arguments, i, choice, err, ok) && ok) continue;
-    if (ok) err << "sonvarek: usage: toc [--device N | --image FILE]\n";
+    if (ok) TellUser(err, text::kCliTocUsage);
     return std::nullopt;
   }
   return choice;

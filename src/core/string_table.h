@@ -63,6 +63,49 @@ inline constexpr char kPlaylistDefaultExtension[] = "*.m3u";
 inline constexpr char kPlaylistCreated[] = "Play list file was successfully created!";
 inline constexpr char kPlaylistFailed[] = "An Error occurred when creating play list file.";
 
+// Command line
+inline constexpr char kCliPrefix[] = "sonvarek: ";
+inline constexpr char kCliUsageHead[] = "Usage: sonvarek [--home DIR] COMMAND [OPTIONS]\n\nCommands:\n";
+inline constexpr char kCliUsageOptions[] =
+    "\nOptions:\n"
+    "  --home DIR                        use DIR as the program folder (Settings.ini, db/, cdplayer.ini)\n"
+    "  --help                            show this help\n"
+    "  --version                         show the version\n";
+inline constexpr char kCliVersion[] = "sonvarek (%s) %s";
+inline constexpr char kCliSynopsisSettings[] = "settings";
+inline constexpr char kCliSummarySettings[] = "print the effective settings in Settings.ini form";
+inline constexpr char kCliSynopsisDevices[] = "devices";
+inline constexpr char kCliSummaryDevices[] = "list the CD drives and disc images, one unit a line";
+inline constexpr char kCliSynopsisToc[] = "toc [--device N | --image FILE]";
+inline constexpr char kCliSummaryToc[] = "print the table of contents of a disc";
+inline constexpr char kCliSynopsisRip[] = "rip [--device N | --image FILE] [OPTIONS]";
+inline constexpr char kCliSummaryRip[] = "rip tracks of a disc to MP3, WAV or Ogg files";
+inline constexpr char kCliSynopsisEncodeMp3[] = "encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...";
+inline constexpr char kCliSummaryEncodeMp3[] = "encode WAV files to MP3 with the MP3 settings";
+inline constexpr char kCliSynopsisNormalize[] = "normalize [--ratio N] FILE...";
+inline constexpr char kCliSummaryNormalize[] = "normalize WAV files in place to N % of full scale";
+inline constexpr char kCliUnknownCommand[] = "unknown command '%s'";
+inline constexpr char kCliHomeNeedsFolder[] = "--home needs a folder";
+inline constexpr char kCliOptionNeedsValue[] = "%s needs a value";
+inline constexpr char kCliDriveOnce[] = "give --device or --image once";
+inline constexpr char kCliDeviceNumber[] = "--device needs a unit number, not '%s'";
+inline constexpr char kCliNoSuchUnit[] = "there is no unit %d (%d found)";
+inline constexpr char kCliDevicesArguments[] = "devices takes only --image FILE";
+inline constexpr char kCliTocUsage[] = "usage: toc [--device N | --image FILE]";
+inline constexpr char kCliSettingsArguments[] = "settings takes no arguments";
+inline constexpr char kCliBitrateValues[] = "--bitrate takes one of 32 40 48 56 64 80 96 112 128 160 192 224 256 320";
+inline constexpr char kCliVbrValues[] = "--vbr takes a quality from 0 (best) to 8";
+inline constexpr char kCliEncodeUnknownOption[] = "encode-mp3: unknown option or missing value '%s'";
+inline constexpr char kCliEncodeNeedsFiles[] = "encode-mp3 needs at least one WAV file";
+inline constexpr char kCliRatioValues[] = "--ratio takes a percentage from 1 to 100";
+inline constexpr char kCliNormalizeUnknownOption[] = "normalize: unknown option '%s'";
+inline constexpr char kCliNormalizeNeedsFiles[] = "normalize needs at least one WAV file";
+inline constexpr char kCliRipUsage[] =
+    "usage: rip [--device N | --image FILE] [--tracks LIST] [--format mp3|wav|ogg] [--output DIR] [--rule RULE]\n"
+    "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]...";
+inline constexpr char kCliRipUnexpected[] = "rip: unexpected '%s %s'";
+inline constexpr char kCliTracksNoAudio[] = "--tracks '%s' names no audio tracks of this disc";
+
 // WAV files
 inline constexpr char kTemporaryWaveFile[] = "Temporary Wave File";
 
