@@ -4,6 +4,7 @@
 
 #include "mpegdec/decoder_state.h"
 #include "mpegdec/decoder_tables.h"
+#include "mpegdec/layer12.h"
 #include "mpegdec/layer3.h"
 
 namespace sonvarek::mpegdec {
@@ -35,11 +36,12 @@ void reset_stream_state(DecoderState& state) {
   std::fill(&state.subband_samples[0][0][0], &state.subband_samples[0][0][0] + 2 * 32 * detail::kSlotStride, 0.0f);
 }
 
-// The frame routine for a layer code; Layers I and II are not built yet, so their streams are
-// refused at Init.
+// The frame routine for a layer code.
 detail::FrameDecoder frame_decoder_for(const MpegHeader& header) {
   switch (header.option) {
     case 1: return detail::l3_decode_frame;
+    case 2: return detail::l2_decode_frame;
+    case 3: return detail::l1_decode_frame;
     default: return nullptr;
   }
 }
@@ -55,6 +57,9 @@ int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t re
   if (header.sr_index < 0 || header.sr_index > 2 || header.br_index < 0 || header.br_index > 14) return 0;
   if (header.sync == 2 && header.id == 1) return 0;
   if (header.br_index == 0 && framebytes <= 0) return 0;
+  // Layers I and II have no MPEG-2.5 form; Layer II needs an allocation table for the stream.
+  if (header.option != 1 && header.sync != 1) return 0;
+  if (header.option == 2 && detail::l12_allocation_table(header) == nullptr) return 0;
   detail::Tables();  // built on the first Init of the process
 
   state.decode_frame = decode_frame;
@@ -63,11 +68,12 @@ int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t re
   state.reduction = std::clamp(reduction_code, 0, 2);
   const int32_t sample_rate = HeaderSampleRate(header);
   state.subbands = subbands_decoded(sample_rate, std::max(freq_limit, 1000), state.reduction);
+  if (header.option == 2) state.subbands = std::min(state.subbands, detail::l12_allocation_table(header)->sblimit);
   const int32_t conversion = convert_code & 3;
   const bool single = header.mode == 3 || conversion != 0;
   state.conversion = header.mode == 3 ? detail::ChannelConversion::Keep : static_cast<detail::ChannelConversion>(conversion);
   state.eight_bit = (convert_code & 8) != 0;
-  const int32_t samples = header.id == 1 ? 1152 : 576;
+  const int32_t samples = header.option == 3 ? 384 : header.option == 2 || header.id == 1 ? 1152 : 576;
 
   state.info.channels = single ? 1 : 2;
   state.info.outvalues = state.info.channels * (samples >> state.reduction);

@@ -60,7 +60,7 @@ struct DecoderVariant {
 };
 
 // [arithmetic][output]: row 0 floating point, 1 integer; column 0 full rate, 1 8 kHz.
-// [0][0] decodes Layer III; the Layer I/II decoders, the integer row and the 8 kHz column
+// [0][0] decodes Layers I, II and III; the integer row and the 8 kHz column
 // refuse every stream at Init until they are built.
 extern const DecoderVariant DecoderTable[2][2];
 

@@ -45,6 +45,7 @@ struct DecoderState {
   alignas(32) float reordered[576];
   alignas(32) float subband_samples[2][32][kSlotStride];  // padding stays zero
   alignas(32) float pcm[2][kGranuleSlots][32];
+  alignas(32) float l12_samples[2][32][36];  // Layers I and II: [channel][subband][slot]
 };
 
 DecoderState& State();

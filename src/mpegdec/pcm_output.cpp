@@ -36,11 +36,12 @@ MPEGDEC_KERNEL_INLINE void pcm_put16(uint8_t* at, int32_t sample) {
 }  // namespace
 
 MPEGDEC_VECTOR_KERNEL
-void pcm_store_granule(const PcmFormat& format, const float (*left)[32], const float (*right)[32], uint8_t* pcm) {
+void pcm_store_granule(const PcmFormat& format, const float (*left)[32], const float (*right)[32], uint8_t* pcm,
+                       int slots) {
   const float* l = left[0];
   const float* r = right != nullptr ? right[0] : l;
   const int step = 1 << format.reduction;
-  const int count = 576 >> format.reduction;
+  const int count = (slots * 32) >> format.reduction;
   if (format.eight_bit) {
     for (int i = 0; i < count; ++i) {
       if (format.channels == 2) {
@@ -67,7 +68,7 @@ void pcm_store_granule(const PcmFormat& format, const float (*left)[32], const f
       const __m128i b = _mm_cvtps_epi32(_mm_max_ps(_mm_min_ps(_mm_loadu_ps(from + 4), high), low));
       return _mm_packs_epi32(a, b);
     };
-    for (int i = 0; i < 576; i += 8) {
+    for (int i = 0; i < count; i += 8) {
       const __m128i left8 = convert(l + i);
       const __m128i right8 = convert(r + i);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(pcm + 4 * i), _mm_unpacklo_epi16(left8, right8));

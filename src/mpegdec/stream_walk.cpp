@@ -26,14 +26,16 @@ size_t Id3v2TagSize(const uint8_t* data, size_t size) {
   return std::min(size, 10 + body + footer);
 }
 
-size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) {
+size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) { return FindFrame(data, size, from, 1); }
+
+size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option) {
   size_t first_plausible = size;
   for (size_t at = from; at + 4 <= size; ++at) {
     if (data[at] != 0xFF) continue;
     MpegHeader header;
     const int32_t length = ParseHeader(data + at, window_of(size - at), header);
-    if (length <= 0 || header.option != 1) continue;
-    const size_t next = at + static_cast<size_t>(length + header.pad);
+    if (length <= 0 || (option != 0 && header.option != option)) continue;
+    const size_t next = at + static_cast<size_t>(length + header.pad * HeaderSlotBytes(header));
     if (next + 4 > size) return first_plausible < size ? first_plausible : at;
     MpegHeader following;
     if (DecodeHeaderFields(data + next, following) && same_stream(header, following)) return at;
@@ -53,11 +55,11 @@ bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& he
 StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
                                 int32_t convert_code, int32_t freq_limit) {
   StreamDecodeResult result;
-  size_t at = FindLayer3Frame(data, size, Id3v2TagSize(data, size));
+  size_t at = FindFrame(data, size, Id3v2TagSize(data, size), 0);
   if (at >= size) return result;
   MpegHeader header;
   ParseHeader(data + at, window_of(size - at), header);
-  if (IsVbrInfoFrame(data + at, size - at, header)) at = FindLayer3Frame(data, size, at + 1);
+  if (header.option == 1 && IsVbrInfoFrame(data + at, size - at, header)) at = FindFrame(data, size, at + 1, 1);
   if (at >= size) return result;
   const int32_t first_length = ParseHeader(data + at, window_of(size - at), header);
   if (first_length <= 0 || variant.Init(header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) return result;
@@ -69,7 +71,7 @@ StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* da
     const FrameResult frame = variant.Decode(data + at, available, frame_pcm.data());
     if (frame.in_bytes <= 0) {
       ++result.refused;
-      at = FindLayer3Frame(data, size, at + 1);
+      at = FindFrame(data, size, at + 1, header.option);
       continue;
     }
     result.pcm.insert(result.pcm.end(), frame_pcm.begin(), frame_pcm.begin() + frame.out_bytes);

@@ -18,6 +18,8 @@ size_t Id3v2TagSize(const uint8_t* data, size_t size);
 // buffer holds it, is followed by a frame of the same stream; failing that, the first one
 // whose header parses; `size` when there is none.
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from);
+// The same for frames of layer code `option` (1 Layer III, 2 Layer II, 3 Layer I; 0 any layer).
+size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option);
 
 // True when the frame at `frame` is a Xing/Info VBR information frame rather than audio.
 bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& header);
@@ -30,7 +32,8 @@ struct StreamDecodeResult {
   std::vector<uint8_t> pcm; // all output, as Decode wrote it
 };
 
-// Skips a leading ID3v2 tag and a VBR information frame, initialises `variant` from the first
+// Skips a leading ID3v2 tag and a VBR information frame, finds the first frame of any layer,
+// resynchronises on frames of its layer, initialises `variant` from the first
 // frame and decodes every frame, resynchronising byte by byte after a refused one.
 StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code = 0,
                                 int32_t convert_code = 0, int32_t freq_limit = 24000);

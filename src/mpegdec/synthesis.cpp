@@ -91,12 +91,13 @@ void synth_reset(SynthState& state) {
 }
 
 MPEGDEC_VECTOR_KERNEL
-void synth_granule(const DecoderTables& tables, SynthState& state, float (*subbands)[kSlotStride], float (*pcm)[32]) {
+void synth_granule(const DecoderTables& tables, SynthState& state, float (*subbands)[kSlotStride], float (*pcm)[32],
+                   int slots) {
   Slots x[32];
   synth_dct<32>(tables.dct32_scale, subbands, x, 1);
   alignas(16) float by_slot[20][32];
   synth_transpose(x, by_slot);
-  for (int t = 0; t < kGranuleSlots; ++t) {
+  for (int t = 0; t < slots; ++t) {
     state.newest = (state.newest + 15) & 15;
     synth_vector(by_slot[t], state.v[state.newest]);
     synth_window(tables.synth_window, state, pcm[t]);

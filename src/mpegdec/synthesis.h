@@ -20,6 +20,8 @@ void synth_reset(SynthState& state);
 // Filters the 18 time slots of one granule, subbands[subband][slot], into pcm[slot][sample]
 // in 16-bit units (full scale +-32768, not yet rounded or clipped). `subbands` is used as
 // scratch: its slots are overwritten, its padding stays zero.
-void synth_granule(const DecoderTables& tables, SynthState& state, float (*subbands)[kSlotStride], float (*pcm)[32]);
+// `slots` (at most 18) are filtered: Layer I frames have 12 per block.
+void synth_granule(const DecoderTables& tables, SynthState& state, float (*subbands)[kSlotStride], float (*pcm)[32],
+                   int slots = kGranuleSlots);
 
 }  // namespace sonvarek::mpegdec::detail

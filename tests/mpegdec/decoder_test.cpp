@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "mpegdec/layer12.h"
 #include "mpegdec_test_support.h"
 
 namespace sonvarek::mpegdec::test {
@@ -22,6 +23,7 @@ const MpegHeader kStereo44 = HeaderOf({0xFF, 0xFB, 0x90, 0x00});   // MPEG-1 Lay
 const MpegHeader kMono25 = HeaderOf({0xFF, 0xE3, 0x38, 0xC0});     // MPEG-2.5 8 kHz single channel
 const MpegHeader kLayer2 = HeaderOf({0xFF, 0xFD, 0xA4, 0x00});
 const MpegHeader kLayer1 = HeaderOf({0xFF, 0xFF, 0xC8, 0x00});
+const MpegHeader kLayer2NoTable = HeaderOf({0xFF, 0xFD, 0x34, 0x00});  // two channels at 56 kbit/s
 
 DecoderInfo InitAndInfo(const MpegHeader& header, int32_t reduction, int32_t convert, int32_t freq_limit = 24000) {
   DecoderInfo info;
@@ -49,7 +51,7 @@ TEST(DecoderTable, IntegerVariantRefusesLayer3AndInitFailureLeavesNothingToDecod
   EXPECT_EQ(DecoderTable[1][0].Init(kStereo44, 417, 0, 0, 0, 24000), 0);
   ASSERT_EQ(DecoderTable[0][0].Init(kStereo44, 417, 0, 0, 0, 24000), 1);
   // A failed Init of the full-rate variant leaves it uninitialised.
-  EXPECT_EQ(DecoderTable[0][0].Init(kLayer2, 576, 0, 0, 0, 24000), 0);
+  EXPECT_EQ(DecoderTable[0][0].Init(kLayer2NoTable, 144, 0, 0, 0, 24000), 0);
   DecoderInfo info;
   info.channels = 7;
   EXPECT_EQ(DecoderTable[0][0].Info(info), 0);
@@ -59,9 +61,57 @@ TEST(DecoderTable, IntegerVariantRefusesLayer3AndInitFailureLeavesNothingToDecod
   EXPECT_LE(DecoderTable[0][0].Decode(frame.data(), 4, pcm.data()).in_bytes, 0);
 }
 
-TEST(DecoderInit, LayersOneAndTwoAreNotDecodedYet) {
-  EXPECT_EQ(DecoderTable[0][0].Init(kLayer1, 576, 0, 0, 0, 24000), 0);
-  EXPECT_EQ(DecoderTable[0][0].Init(kLayer2, 576, 0, 0, 0, 24000), 0);
+// Every allocation-table choice of Layer II: MPEG-1 by sampling rate, bit rate per channel and
+// mode, MPEG-2 always the low-rate table; combinations without a table are refused at Init.
+TEST(DecoderInit, Layer2AllocationTableFollowsRateAndMode) {
+  struct Case {
+    uint8_t byte1, byte2, byte3;
+    int sblimit;  // 0: no table
+  };
+  const Case cases[] = {
+      {0xFD, 0x14, 0xC0, 8},  {0xFD, 0x24, 0xC0, 8},   // 48 kHz single channel 32, 48 kbit/s: table c
+      {0xFD, 0x34, 0xC0, 27}, {0xFD, 0xA4, 0xC0, 27},  // 48 kHz 56 and 192 kbit/s per channel: table a
+      {0xFD, 0x10, 0xC0, 8},  {0xFD, 0x50, 0xC0, 27},  // 44.1 kHz 32 -> c, 80 -> a
+      {0xFD, 0x60, 0xC0, 30}, {0xFD, 0xA0, 0xC0, 30},  // 44.1 kHz 96, 192 -> b
+      {0xFD, 0x18, 0xC0, 12}, {0xFD, 0x28, 0xC0, 12},  // 32 kHz 32, 48 -> d
+      {0xFD, 0x48, 0xC0, 27}, {0xFD, 0x68, 0xC0, 30},  // 32 kHz 64 -> a, 96 -> b
+      {0xFD, 0x40, 0x00, 8},  {0xFD, 0x60, 0x40, 8},   // 44.1 kHz stereo 64, joint 96: 32/48 per channel -> c
+      {0xFD, 0xA4, 0x80, 27}, {0xFD, 0xE0, 0x00, 30},  // 48 kHz dual 192 -> a; 44.1 kHz stereo 384 -> b
+      {0xFD, 0x00, 0x00, 30}, {0xFD, 0x04, 0xC0, 27},  // free format: the high-rate table
+      {0xFD, 0x10, 0x00, 0},  {0xFD, 0x24, 0x40, 0},   // two channels at 32, 48 kbit/s
+      {0xFD, 0x30, 0x80, 0},  {0xFD, 0x50, 0x00, 0},   // two channels at 56, 80 kbit/s
+      {0xFD, 0xC0, 0xC0, 0},  {0xFD, 0xE0, 0xC0, 0},   // one channel at 224, 384 kbit/s
+      {0xF5, 0x10, 0xC0, 30}, {0xF5, 0xE4, 0x00, 30},  // MPEG-2: 8 and 160 kbit/s
+  };
+  for (const Case& c : cases) {
+    const MpegHeader header = HeaderOf({0xFF, c.byte1, c.byte2, c.byte3});
+    const detail::L2AllocationTable* table = detail::l12_allocation_table(header);
+    EXPECT_EQ(table == nullptr ? 0 : table->sblimit, c.sblimit) << std::hex << int{c.byte1} << " " << int{c.byte2} << " " << int{c.byte3};
+    EXPECT_EQ(DecoderTable[0][0].Init(header, 500, 0, 0, 0, 24000), c.sblimit != 0 ? 1 : 0);
+  }
+  MpegHeader reserved_rate = HeaderOf({0xFF, 0xFD, 0xA4, 0x00});
+  reserved_rate.sr_index = 3;
+  EXPECT_EQ(DecoderTable[0][0].Init(reserved_rate, 500, 0, 0, 0, 24000), 0);
+}
+
+TEST(DecoderInit, LayersOneAndTwoReportTheirFrameSizes) {
+  struct Case {
+    std::initializer_list<uint8_t> bytes;
+    int32_t convert, reduction, outvalues, samprate;
+  };
+  const Case cases[] = {
+      {{0xFF, 0xFF, 0xC8, 0x00}, 0, 0, 768, 32000},  // Layer I stereo
+      {{0xFF, 0xFF, 0xC8, 0x00}, 1, 2, 96, 8000},    // mixed to one channel, quarter rate
+      {{0xFF, 0xFD, 0xA4, 0x00}, 0, 0, 2304, 48000}, // Layer II stereo
+      {{0xFF, 0xF5, 0xE4, 0x00}, 0, 1, 1152, 12000}, // MPEG-2 Layer II at 24 kHz: 1152 samples too
+  };
+  for (const Case& c : cases) {
+    DecoderInfo info;
+    ASSERT_EQ(DecoderTable[0][0].Init(HeaderOf(c.bytes), 500, c.reduction, 0, c.convert, 24000), 1);
+    ASSERT_EQ(DecoderTable[0][0].Info(info), 1);
+    EXPECT_EQ(info.outvalues, c.outvalues);
+    EXPECT_EQ(info.samprate, c.samprate);
+  }
 }
 
 TEST(DecoderInit, InfoReflectsReductionConversionAndBits) {

@@ -1,0 +1,64 @@
+// Layer I and II conformance bitstreams of ISO/IEC 11172-4 and 13818-4 against their 16-bit
+// references. The references run longer than the streams, so the common prefix is compared.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mpegdec/decoder.h"
+#include "mpegdec_test_support.h"
+
+namespace sonvarek::mpegdec::test {
+namespace {
+
+struct ConformanceCase {
+  const char* name;
+  int layer;  // 1 or 2
+};
+
+const ConformanceCase kCases[] = {
+    {"l1-fl1", 1}, {"l1-fl2", 1},  {"l1-fl3", 1},  {"l1-fl4", 1},  {"l1-fl5", 1},  {"l1-fl6", 1},
+    {"l1-fl7", 1}, {"l1-fl8", 1},  {"l2-fl10", 2}, {"l2-fl11", 2}, {"l2-fl12", 2}, {"l2-fl13", 2},
+    {"l2-fl14", 2}, {"l2-fl15", 2}, {"l2-fl16", 2}, {"l2-test32", 2},
+};
+
+class Layer12Conformance : public ::testing::TestWithParam<ConformanceCase> {};
+
+TEST_P(Layer12Conformance, DecodesAtFullAccuracy) {
+  const ConformanceCase& c = GetParam();
+  const auto bitstream = ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".bit"));
+  const auto reference = BytesToSamples(ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".pcm")));
+  ASSERT_FALSE(bitstream.empty());
+  ASSERT_FALSE(reference.empty());
+
+  const StreamDecodeResult full = DecodeBuffer(bitstream, true);
+  ASSERT_TRUE(full.initialised);
+  EXPECT_EQ(full.refused, 0);
+  const size_t per_frame = static_cast<size_t>(full.info.outvalues);
+  EXPECT_EQ(per_frame, static_cast<size_t>(full.info.channels) * (c.layer == 1 ? 384 : 1152));
+  const auto ours = BytesToSamples(full.pcm);
+  const Accuracy accuracy = CompareSamples(ours, reference);
+  EXPECT_EQ(accuracy.compared, ours.size()) << "the reference covers the whole stream";
+  EXPECT_GE(full.frames, 10);
+  EXPECT_TRUE(IsFullAccuracy(accuracy)) << "max " << accuracy.max_lsb << " LSB, rms " << accuracy.rms;
+  RecordProperty("max_lsb", accuracy.max_lsb);
+  RecordProperty("rms_lsb", std::to_string(accuracy.rms * 32768.0));
+
+  // As the job decodes it, without the top subband: whatever differs lies in that band.
+  const auto capped = BytesToSamples(DecodeBuffer(bitstream).pcm);
+  const Accuracy capped_accuracy = CompareSamples(capped, reference);
+  RecordProperty("capped_max_lsb", capped_accuracy.max_lsb);
+  if (!IsFullAccuracy(capped_accuracy)) {
+    EXPECT_LT(TopBandResidualRms(capped, reference, 0, full.info.channels), kTwoRoundingsRms);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(IsoStreams, Layer12Conformance, ::testing::ValuesIn(kCases),
+                         [](const auto& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name)
+                             if (ch == '-') ch = '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace sonvarek::mpegdec::test
