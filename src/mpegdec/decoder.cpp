@@ -59,7 +59,7 @@ int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t re
   if (header.br_index == 0 && framebytes <= 0) return 0;
   // Layers I and II have no MPEG-2.5 form; Layer II needs an allocation table for the stream.
   if (header.option != 1 && header.sync != 1) return 0;
-  if (header.option == 2 && detail::l12_allocation_table(header) == nullptr) return 0;
+  if (header.option == 2 && detail::l12_allocation_table(header, framebytes) == nullptr) return 0;
   detail::Tables();  // built on the first Init of the process
 
   state.decode_frame = decode_frame;
@@ -68,7 +68,7 @@ int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t re
   state.reduction = std::clamp(reduction_code, 0, 2);
   const int32_t sample_rate = HeaderSampleRate(header);
   state.subbands = subbands_decoded(sample_rate, std::max(freq_limit, 1000), state.reduction);
-  if (header.option == 2) state.subbands = std::min(state.subbands, detail::l12_allocation_table(header)->sblimit);
+  if (header.option == 2) state.subbands = std::min(state.subbands, detail::l12_allocation_table(header, framebytes)->sblimit);
   const int32_t conversion = convert_code & 3;
   const bool single = header.mode == 3 || conversion != 0;
   state.conversion = header.mode == 3 ? detail::ChannelConversion::Keep : static_cast<detail::ChannelConversion>(conversion);

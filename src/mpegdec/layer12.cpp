@@ -142,9 +142,16 @@ void l12_clear_above(DecoderState& state, int from) {
 
 }  // namespace
 
-const L2AllocationTable* l12_allocation_table(const MpegHeader& header) {
+const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t free_format_bytes) {
   if (header.id == 0) return &kTableLsf;
-  if (header.br_index == 0) return header.sr_index == 1 ? &kTableA : &kTableB;
+  // Free format: the rate the frame length gives (144000 * kbit/s / rate bytes, rounded: a
+  // table rate's frames are one byte short of it where they pad).
+  if (header.br_index == 0) {
+    const int64_t kbps = (int64_t{HeaderSampleRate(header)} * free_format_bytes + 72000) / 144000;
+    const int64_t per_channel = header.mode == 3 ? kbps : kbps / 2;
+    if (per_channel < 56) return header.sr_index == 2 ? &kTableD : &kTableC;
+    return per_channel <= 80 || header.sr_index == 1 ? &kTableA : &kTableB;
+  }
   const int32_t total = HeaderBitrateKbps(header);
   const int32_t per_channel = header.mode == 3 ? total : total / 2;
   if (header.mode != 3 && (total == 32 || total == 48 || total == 56 || total == 80)) return nullptr;
@@ -196,7 +203,7 @@ FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t a
   MpegHeader header;
   const int32_t length = l12_frame_length(state, input, available, 2, header);
   if (length <= 0) return {};
-  const L2AllocationTable* allocation_table = l12_allocation_table(header);
+  const L2AllocationTable* allocation_table = l12_allocation_table(header, state.framebytes);
   if (allocation_table == nullptr) return {};
   const int channels = header.mode == 3 ? 1 : 2;
   const int sblimit = allocation_table->sblimit;

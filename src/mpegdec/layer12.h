@@ -16,8 +16,9 @@ struct L2AllocationTable {
 
 // The allocation table of a Layer II frame, or null for a combination that has none (MPEG-1:
 // a bit rate per channel outside 32..192 kbit/s, or a two-channel rate of 32, 48, 56 or 80).
-// MPEG-2 frames use the single low-rate table. Free format takes the high-rate table.
-const L2AllocationTable* l12_allocation_table(const MpegHeader& header);
+// MPEG-2 frames use the single low-rate table. Free format chooses by the bit rate that
+// `free_format_bytes` (the frame length without padding) gives, whatever its value.
+const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t free_format_bytes);
 
 // Decode one Layer I or Layer II frame with the module state (see DecoderVariant::Decode).
 FrameResult l1_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);

@@ -77,7 +77,7 @@ TEST(DecoderInit, Layer2AllocationTableFollowsRateAndMode) {
       {0xFD, 0x48, 0xC0, 27}, {0xFD, 0x68, 0xC0, 30},  // 32 kHz 64 -> a, 96 -> b
       {0xFD, 0x40, 0x00, 8},  {0xFD, 0x60, 0x40, 8},   // 44.1 kHz stereo 64, joint 96: 32/48 per channel -> c
       {0xFD, 0xA4, 0x80, 27}, {0xFD, 0xE0, 0x00, 30},  // 48 kHz dual 192 -> a; 44.1 kHz stereo 384 -> b
-      {0xFD, 0x00, 0x00, 30}, {0xFD, 0x04, 0xC0, 27},  // free format: the high-rate table
+      {0xFD, 0x00, 0x00, 27}, {0xFD, 0x04, 0xC0, 27},  // free format: 500-byte frames are 76, 166 kbit/s per channel
       {0xFD, 0x10, 0x00, 0},  {0xFD, 0x24, 0x40, 0},   // two channels at 32, 48 kbit/s
       {0xFD, 0x30, 0x80, 0},  {0xFD, 0x50, 0x00, 0},   // two channels at 56, 80 kbit/s
       {0xFD, 0xC0, 0xC0, 0},  {0xFD, 0xE0, 0xC0, 0},   // one channel at 224, 384 kbit/s
@@ -85,7 +85,7 @@ TEST(DecoderInit, Layer2AllocationTableFollowsRateAndMode) {
   };
   for (const Case& c : cases) {
     const MpegHeader header = HeaderOf({0xFF, c.byte1, c.byte2, c.byte3});
-    const detail::L2AllocationTable* table = detail::l12_allocation_table(header);
+    const detail::L2AllocationTable* table = detail::l12_allocation_table(header, 500);
     EXPECT_EQ(table == nullptr ? 0 : table->sblimit, c.sblimit) << std::hex << int{c.byte1} << " " << int{c.byte2} << " " << int{c.byte3};
     EXPECT_EQ(DecoderTable[0][0].Init(header, 500, 0, 0, 0, 24000), c.sblimit != 0 ? 1 : 0);
   }

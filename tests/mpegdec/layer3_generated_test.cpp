@@ -17,63 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Tones that glide, a click every 0.4 s (short blocks) and quiet noise; the right channel
-// plays other tones so that the channels differ.
-void WriteTestWav(const fs::path& path, int rate, int channels, double seconds) {
-  const int frames = static_cast<int>(rate * seconds);
-  std::vector<int16_t> samples(static_cast<size_t>(frames) * static_cast<size_t>(channels));
-  const double pi = std::acos(-1.0);
-  uint32_t noise = 12345;
-  for (int i = 0; i < frames; ++i) {
-    const double t = static_cast<double>(i) / rate;
-    for (int ch = 0; ch < channels; ++ch) {
-      const double base = ch == 0 ? 220.0 : 330.0;
-      double value = 0.3 * std::sin(2 * pi * base * t * (1.0 + 0.2 * t));
-      value += 0.15 * std::sin(2 * pi * (rate / 7.0) * t) * (0.5 + 0.5 * std::sin(2 * pi * 1.3 * t));
-      const double since_click = std::fmod(t, 0.4);
-      if (since_click < 0.004) value += 0.4 * std::sin(2 * pi * 2000.0 * since_click) * (1.0 - since_click / 0.004);
-      noise = noise * 1664525u + 1013904223u;
-      value += 0.01 * (static_cast<double>(noise >> 8) / (1 << 24) - 0.5);
-      samples[static_cast<size_t>(i) * static_cast<size_t>(channels) + static_cast<size_t>(ch)] =
-          static_cast<int16_t>(std::lround(std::clamp(value, -1.0, 1.0) * 32000.0));
-    }
-  }
-  const uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
-  auto put32 = [](std::ofstream& out, uint32_t v) { for (int i = 0; i < 4; ++i) out.put(static_cast<char>(v >> (8 * i))); };
-  auto put16 = [](std::ofstream& out, uint16_t v) { out.put(static_cast<char>(v)); out.put(static_cast<char>(v >> 8)); };
-  std::ofstream out(path, std::ios::binary);
-  out.write("RIFF", 4);
-  put32(out, 36 + data_bytes);
-  out.write("WAVEfmt ", 8);
-  put32(out, 16);
-  put16(out, 1);
-  put16(out, static_cast<uint16_t>(channels));
-  put32(out, static_cast<uint32_t>(rate));
-  put32(out, static_cast<uint32_t>(rate * channels * 2));
-  put16(out, static_cast<uint16_t>(channels * 2));
-  put16(out, 16);
-  out.write("data", 4);
-  put32(out, data_bytes);
-  for (int16_t s : samples) put16(out, static_cast<uint16_t>(s));
-}
-
-int RunCommand(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
-
-// mpg123's 32-bit float output (full scale 1.0 = 32768) rounded to 16 bits.
-std::vector<int16_t> ReferenceDecode(const fs::path& mp3, const fs::path& folder) {
-  const fs::path raw = folder / "reference.f32";
-  const std::string command = "mpg123 -q --no-gapless -e f32 -s '" + mp3.string() + "' > '" + raw.string() + "' 2>/dev/null";
-  if (std::system(command.c_str()) != 0) return {};
-  const auto bytes = ReadFileBytes(raw);
-  std::vector<int16_t> samples(bytes.size() / 4);
-  for (size_t i = 0; i < samples.size(); ++i) {
-    float value;
-    std::memcpy(&value, bytes.data() + 4 * i, 4);
-    samples[i] = static_cast<int16_t>(std::clamp(std::nearbyint(static_cast<double>(value) * 32768.0), -32768.0, 32767.0));
-  }
-  return samples;
-}
-
 struct GeneratedCase {
   const char* name;
   int rate;

@@ -53,4 +53,15 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Writes a 16-bit WAV file of `seconds` of test signal: tones that glide, a click every 0.4 s
+// and quiet noise, with other tones on the right channel so that the channels differ.
+void WriteTestWav(const std::filesystem::path& path, int rate, int channels, double seconds);
+
+// Runs a shell command with its output discarded; returns std::system's result.
+int RunCommand(const std::string& command);
+
+// Debian's mpg123 decoding of `mp3` as 32-bit floats rounded to 16 bits (test-only
+// reference), using `folder` for its output; empty when mpg123 fails.
+std::vector<int16_t> ReferenceDecode(const std::filesystem::path& mp3, const std::filesystem::path& folder);
+
 }  // namespace sonvarek::mpegdec::test
