@@ -51,6 +51,7 @@ int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t re
                         int32_t convert_code, int32_t freq_limit) {
   DecoderState& state = detail::State();
   state.initialised = false;
+  state.eight_khz.initialised = false;
   state.info = DecoderInfo{};
   const detail::FrameDecoder decode_frame = frame_decoder_for(header);
   if (decode_frame == nullptr || header.sync < 1 || header.sync > 2 || header.id < 0 || header.id > 1) return 0;
@@ -98,8 +99,8 @@ FrameResult float_full_decode(const uint8_t* input, int32_t available, uint8_t* 
   return state.decode_frame(state, input, available, output);
 }
 
-// The integer decoder and the 8 kHz output are built in the next stage; they refuse every
-// stream for now, so a caller that chooses them fails at Init with a clear 0.
+// The integer decoder is built in the next stage; it refuses every stream for now, so a caller
+// that chooses it fails at Init with a clear 0.
 int32_t not_built_init(const MpegHeader&, int32_t, int32_t, int32_t, int32_t, int32_t) { return 0; }
 int32_t not_built_info(DecoderInfo& info) {
   info = DecoderInfo{};
@@ -107,8 +108,80 @@ int32_t not_built_info(DecoderInfo& info) {
 }
 FrameResult not_built_decode(const uint8_t*, int32_t, uint8_t*) { return {}; }
 
+// 8 kHz output: the full-rate decoder at a quarter (MPEG-1) or half (MPEG-2) rate with the
+// 3200 Hz limit, one channel, resampled by linear interpolation in eighths of a sample.
+int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*reduction_code*/, int32_t /*transform_code*/,
+                       int32_t convert_code, int32_t /*freq_limit*/) {
+  DecoderState& state = detail::State();
+  if (header.sync == 2) {
+    state.initialised = false;
+    state.eight_khz.initialised = false;
+    return 0;
+  }
+  const int32_t reduction = header.id == 1 ? 2 : 1;
+  const int32_t conversion = (convert_code & 3) == 0 ? 1 : convert_code & 3;
+  if (float_full_init(header, framebytes, reduction, 0, conversion, 3200) == 0) return 0;
+  detail::EightKhzState& eight = state.eight_khz;
+  eight.kind = convert_code >= 4 && (convert_code >> 2) < 4 ? convert_code >> 2 : (convert_code < 4 ? 1 : 3);
+  eight.step = (HeaderSampleRate(header) / 1000) >> reduction;
+  eight.position = 8;  // the first output is the first decoded sample
+  eight.last = 0;
+  const int32_t decoded = state.info.outvalues;
+  eight.info = DecoderInfo{};
+  eight.info.channels = 1;
+  eight.info.outvalues = (8 * decoded - 1) / eight.step + 1;  // the most any frame gives
+  eight.info.samprate = 8000;
+  eight.info.bits = eight.kind == 1 ? 16 : 8;
+  eight.info.framebytes = framebytes;
+  eight.info.type = eight.kind == 3 ? 10 : 0;
+  eight.initialised = true;
+  return 1;
+}
+
+int32_t eight_khz_info(DecoderInfo& info) {
+  const DecoderState& state = detail::State();
+  const bool ready = state.initialised && state.eight_khz.initialised;
+  info = ready ? state.eight_khz.info : DecoderInfo{};
+  return ready ? 1 : 0;
+}
+
+void eight_khz_put(const detail::EightKhzState& eight, int32_t sample, uint8_t* output, int32_t index) {
+  switch (eight.kind) {
+    case 1:
+      output[2 * index] = static_cast<uint8_t>(sample);
+      output[2 * index + 1] = static_cast<uint8_t>(static_cast<uint32_t>(sample) >> 8);
+      break;
+    case 2: output[index] = static_cast<uint8_t>((sample >> 8) + 128); break;
+    default: output[index] = detail::Tables().mulaw[(sample >> 3) & 8191]; break;
+  }
+}
+
+FrameResult eight_khz_decode(const uint8_t* input, int32_t available, uint8_t* output) {
+  DecoderState& state = detail::State();
+  if (!state.initialised || !state.eight_khz.initialised || output == nullptr) return {};
+  detail::EightKhzState& eight = state.eight_khz;
+  FrameResult frame = state.decode_frame(state, input, available, eight.decoded);
+  if (frame.in_bytes <= 0) return frame;
+  const int32_t count = frame.out_bytes / 2;
+  auto sample = [&](int32_t i) {  // i = 0 is the previous frame's last sample
+    if (i == 0) return static_cast<int32_t>(eight.last);
+    return static_cast<int32_t>(static_cast<int16_t>(eight.decoded[2 * i - 2] | (eight.decoded[2 * i - 1] << 8)));
+  };
+  int32_t produced = 0;
+  for (; eight.position < 8 * count; eight.position += eight.step) {
+    const int32_t i = eight.position >> 3;
+    const int32_t fraction = eight.position & 7;
+    const int32_t value = (sample(i) * (8 - fraction) + sample(i + 1) * fraction + 4) >> 3;
+    eight_khz_put(eight, value, output, produced++);
+  }
+  eight.position -= 8 * count;
+  eight.last = static_cast<int16_t>(sample(count));
+  frame.out_bytes = produced * (eight.kind == 1 ? 2 : 1);
+  return frame;
+}
+
 constexpr DecoderVariant kFloatFullRate{float_full_init, float_full_info, float_full_decode};
-constexpr DecoderVariant kEightKilohertz{not_built_init, not_built_info, not_built_decode};
+constexpr DecoderVariant kEightKilohertz{eight_khz_init, eight_khz_info, eight_khz_decode};
 constexpr DecoderVariant kIntegerFullRate{not_built_init, not_built_info, not_built_decode};
 
 }  // namespace

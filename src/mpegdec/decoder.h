@@ -60,8 +60,17 @@ struct DecoderVariant {
 };
 
 // [arithmetic][output]: row 0 floating point, 1 integer; column 0 full rate, 1 8 kHz.
-// [0][0] decodes Layers I, II and III; the integer row and the 8 kHz column
-// refuse every stream at Init until they are built.
+// [0][0] decodes Layers I, II and III; the integer cell [1][0] refuses every stream at Init
+// until it is built.
+// The 8 kHz column ([0][1] and [1][1] are the same operations) runs the floating-point decoder
+// at a quarter (MPEG-1) or half (MPEG-2) rate with a 3200 Hz limit and one channel (convert_code
+// & 3, with 0 meaning mix), and resamples to 8000 Hz by linear interpolation in eighths of a
+// sample, carrying the last sample of a frame into the next. Init ignores reduction_code and
+// freq_limit and refuses MPEG-2.5. The output kind is convert_code >> 2 when convert_code is 4
+// or more and that is below 4, else 1 below 4 and 3 from 16: 1 16-bit signed, 2 8-bit unsigned
+// (sample >> 8, plus 128), 3 8-bit mu-law (sample >> 3 through the table). Info reports 8000 Hz,
+// one channel, bits 16 or 8, type 10 for mu-law, and as outvalues the most samples one frame
+// gives; Decode's out_bytes tells how many a frame gave. A refused frame is passed on as it is.
 extern const DecoderVariant DecoderTable[2][2];
 
 // The cell for the caller's three settings: row = integer_flag & 1; column 1 when the 8 kHz

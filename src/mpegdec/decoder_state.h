@@ -16,6 +16,17 @@ inline constexpr int32_t kReservoirPadding = 32;
 // How the decoded channels become output channels.
 enum class ChannelConversion { Keep, Mix, Left, Right };
 
+// The 8 kHz output stage over a full-rate decoder (see decoder.h).
+struct EightKhzState {
+  bool initialised = false;
+  int32_t kind = 1;        // 1 16-bit linear, 2 8-bit linear, 3 8-bit mu-law
+  int32_t step = 8;        // read-position advance per output sample, in eighths of a sample
+  int32_t position = 0;    // next read position in eighths, 0 = the last sample of the previous frame
+  int16_t last = 0;        // that sample
+  DecoderInfo info{};
+  uint8_t decoded[1152 * 2];  // one frame of the underlying decoder, 16-bit one channel
+};
+
 struct DecoderState;
 // Decodes one frame of the stream's layer (see DecoderVariant::Decode).
 using FrameDecoder = FrameResult (*)(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
@@ -32,6 +43,7 @@ struct DecoderState {
   int32_t subbands = 32;        // subbands decoded, the rest are silent
   ChannelConversion conversion = ChannelConversion::Keep;
   bool eight_bit = false;
+  EightKhzState eight_khz;
 
   // Layer III bit reservoir: the main data of earlier frames followed by this frame's.
   uint8_t reservoir[kMaxMainDataBegin + kMaxMainDataBytes + kReservoirPadding];

@@ -143,6 +143,13 @@ void tables_short_reorder(DecoderTables& t) {
   }
 }
 
+void tables_mulaw(DecoderTables& t) {
+  for (int32_t index = 0; index < 8192; ++index) {
+    const int32_t value13 = index < 4096 ? index : index - 8192;
+    t.mulaw[index] = MulawEncode(value13 * 2);
+  }
+}
+
 DecoderTables* tables_build() {
   static DecoderTables tables;
   tables_requantisation(tables);
@@ -150,11 +157,26 @@ DecoderTables* tables_build() {
   tables_hybrid(tables);
   tables_synthesis(tables);
   tables_short_reorder(tables);
+  tables_mulaw(tables);
   if (!BuildHuffmanLookup(tables.huffman)) std::abort();  // capacity is a compile-time fact
   return &tables;
 }
 
 }  // namespace
+
+// The magnitude plus the bias 33 falls in one of 8 segments of 16 steps, each segment's steps
+// twice as wide as the previous one's; the code is sign, segment and step, inverted (all bits
+// for positive samples, all but the sign for negative ones). A negative sample's magnitude is
+// its one's complement, which makes the quantiser symmetric about -1/2.
+uint8_t MulawEncode(int32_t sample14) {
+  const bool negative = sample14 < 0;
+  int32_t biased = (negative ? -sample14 - 1 : sample14) + 33;
+  if (biased > 0x1FFF) biased = 0x1FFF;
+  int segment = 0;
+  while (segment < 7 && biased >= (64 << segment)) ++segment;
+  const int32_t step = (biased >> (segment + 1)) & 0x0F;
+  return static_cast<uint8_t>(((segment << 4) | step) ^ (negative ? 0x7F : 0xFF));
+}
 
 const DecoderTables& Tables() {
   static const DecoderTables* const tables = tables_build();

@@ -35,7 +35,12 @@ struct DecoderTables {
   float dct32_scale[31];              // 1 / (2 cos) factors of the 32, 16, 8, 4, 2-point stages
   uint16_t short_reorder[9][576];     // [band table][subband * 18 + window * 6 + line] -> coded index
   HuffmanLookup huffman;
+  // G.711 mu-law code of each 13-bit sample (16-bit sample >> 3, index in two's complement).
+  uint8_t mulaw[8192];
 };
+
+// The G.711 mu-law code of a 14-bit linear sample (-8192..8191).
+uint8_t MulawEncode(int32_t sample14);
 
 // The tables, built on the first call.
 const DecoderTables& Tables();

@@ -28,18 +28,26 @@ TEST(MpegdecRobustness, EveryRobustnessStreamDecodesOrIsRefusedFrameByFrame) {
   const auto files = FilesIn(VectorPath("robustness"), ".bit");
   ASSERT_GE(files.size(), 40u);
   struct Options {
+    int row, column;
     int32_t reduction, convert, freq_limit;
   };
-  const Options options[] = {{0, 0, 24000}, {1, 1, 24000}, {2, 9, 0}, {0, 3, 5000}};
+  const Options options[] = {{0, 0, 0, 0, 24000}, {0, 0, 1, 1, 24000}, {0, 0, 2, 9, 0},  {0, 0, 0, 3, 5000},
+                             {1, 0, 0, 0, 24000}, {0, 1, 0, 4, 24000}, {1, 1, 0, 9, 0}, {0, 1, 0, 14, 24000}};
   int decoded_somewhere = 0;
   for (const fs::path& file : files) {
     const auto data = ReadFileBytes(file);
     for (const Options& o : options) {
-      const StreamDecodeResult result = DecodeStream(DecoderTable[0][0], data.data(), data.size(), o.reduction, o.convert, o.freq_limit);
+      const StreamDecodeResult result =
+          DecodeStream(DecoderTable[o.row][o.column], data.data(), data.size(), o.reduction, o.convert, o.freq_limit);
       if (!result.initialised) continue;
-      EXPECT_EQ(result.pcm.size(), static_cast<size_t>(result.frames) * static_cast<size_t>(result.info.outvalues) *
-                                       static_cast<size_t>(result.info.bits / 8))
-          << file.filename();
+      // Full rate: every frame fills outvalues; 8 kHz: at most that.
+      const size_t most = static_cast<size_t>(result.frames) * static_cast<size_t>(result.info.outvalues) *
+                          static_cast<size_t>(result.info.bits / 8);
+      if (o.column == 0) {
+        EXPECT_EQ(result.pcm.size(), most) << file.filename();
+      } else {
+        EXPECT_LE(result.pcm.size(), most) << file.filename();
+      }
       decoded_somewhere += result.frames > 0;
     }
   }
