@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the MPEG decoder's libFuzzer target with Debian's clang (AddressSanitizer and
+# Builds the MPEG decoder's libFuzzer target (every layer and every decoder variant) with
+# Debian's clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs it on the kept corpus.
 #   tools/mpegdec-fuzz.sh [SECONDS] [extra libFuzzer options...]
 # New interesting inputs go to a scratch corpus; merge the ones worth keeping into

@@ -9,12 +9,16 @@
 namespace sonvarek::mpegdec::test {
 
 void FuzzDecodeInput(const uint8_t* data, size_t size) {
-  if (size < 1) return;
+  if (size < 2) return;
   const uint8_t options = data[0];
-  ++data;
-  --size;
+  // Second byte: the variant (bits 0-1: row, column) and, for the 8 kHz column, its
+  // convert_code (bits 2-7).
+  const uint8_t variant = data[1];
+  data += 2;
+  size -= 2;
   const int32_t reduction = options & 3;
-  const int32_t convert = ((options >> 2) & 3) | ((options & 0x10) ? 8 : 0);
+  const int column = (variant >> 1) & 1;
+  const int32_t convert = column == 1 ? variant >> 2 : ((options >> 2) & 3) | ((options & 0x10) ? 8 : 0);
   constexpr int32_t kLimits[4] = {-5, 1000, 8000, INT32_MAX};
   const int32_t freq_limit = (options & 0x20) ? 24000 : kLimits[options >> 6];
   const auto bounded = [&](size_t at) { return static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20)); };
@@ -23,7 +27,7 @@ void FuzzDecodeInput(const uint8_t* data, size_t size) {
   int32_t bitrate = 0;
   ParseHeaderWithBitrate(data, bounded(0), header, bitrate);
 
-  const DecoderVariant& decoder = DecoderTable[0][0];
+  const DecoderVariant& decoder = DecoderTable[variant & 1][column];
   size_t at = 0;
   bool initialised = false;
   for (; at + 4 <= size && at < 64 && !initialised; ++at) {

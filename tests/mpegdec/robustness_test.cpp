@@ -114,11 +114,13 @@ TEST(MpegdecRobustness, FuzzCorpusReplaysCleanly) {
   }
   for (const fs::path& file : FilesIn(VectorPath("robustness"), ".bit")) {
     auto data = ReadFileBytes(file);
-    data.insert(data.begin(), 0);
-    for (uint8_t option : {0x00, 0x35, 0xDA, 0x17}) {
-      data[0] = option;
-      FuzzDecodeInput(data.data(), data.size());
-    }
+    data.insert(data.begin(), 2, 0);
+    for (uint8_t option : {0x00, 0x35, 0xDA, 0x17})
+      for (uint8_t variant : {0x00, 0x01, 0x32, 0x13}) {
+        data[0] = option;
+        data[1] = variant;
+        FuzzDecodeInput(data.data(), data.size());
+      }
   }
 }
 
