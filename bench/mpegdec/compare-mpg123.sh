@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Times our Layer III decoder (mpegdec_bench) and mpg123 -q -s with its default decoder and
+# Times our Layer III and Layer II decoding (mpegdec_bench) and mpg123 -q -s with its default decoder and
 # with --cpu generic on the same generated 5-minute streams in one run, and prints x-realtime
 # and the ratios. Times are processor time (user + system), so that other load on a shared
 # machine does not count; mpg123's include its start-up and writing to /dev/null.
@@ -34,9 +34,11 @@ def cpu_seconds(command):
     return best
 
 print(f"{'stream':8} {'ours x':>8} {'frames/s':>9} {'mpg123 x':>9} {'generic x':>10} {'vs mpg123':>10} {'vs generic':>11}")
-for name in ("cbr128", "cbr320", "vbr_v2"):
-    ours = next(b for b in results if b["name"].startswith(f"Layer3Decode/{name}"))
-    path = os.path.join(folder, name + ".mp3")
+for layer, name, file in (("Layer3Decode", "cbr128", "cbr128.mp3"), ("Layer3Decode", "cbr320", "cbr320.mp3"),
+                          ("Layer3Decode", "vbr_v2", "vbr_v2.mp3"), ("Layer2Decode", "l2_192", "l2_192.mp2"),
+                          ("Layer2Decode", "l2_384", "l2_384.mp2")):
+    ours = next(b for b in results if b["name"].startswith(f"{layer}/{name}"))
+    path = os.path.join(folder, file)
     default_x = seconds / cpu_seconds(["mpg123", "-q", "-s", path])
     generic_x = seconds / cpu_seconds(["mpg123", "-q", "-s", "--cpu", "generic", path])
     x = ours["x_realtime"]

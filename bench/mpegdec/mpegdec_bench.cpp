@@ -1,6 +1,7 @@
-// Decodes 5-minute MPEG-1 Layer III streams (128 kbit/s CBR, 320 kbit/s CBR, lame -V 2 VBR,
-// stereo 44.1 kHz) frame by frame into memory with the floating-point full-rate variant.
-// The streams are made once with lame from a generated signal and kept in
+// Decodes 5-minute MPEG-1 stereo 44.1 kHz streams frame by frame into memory with the
+// floating-point full-rate variant: Layer III (128 kbit/s CBR, 320 kbit/s CBR, lame -V 2 VBR)
+// and Layer II (twolame at 192 and 384 kbit/s). The streams are made once with lame and
+// twolame from a generated signal and kept in
 // $MPEGDEC_BENCH_DIR (default: data/ beside this program).
 #include <benchmark/benchmark.h>
 
@@ -83,12 +84,19 @@ void WriteSignal(const fs::path& path) {
 }
 
 struct Stream {
-  const char* name;
-  const char* lame_options;
+  const char* benchmark;  // Layer3Decode/..., Layer2Decode/...
+  const char* file;
+  const char* encoder;    // command before the input and output paths
 };
-const Stream kStreams[] = {{"cbr128", "-b 128"}, {"cbr320", "-b 320"}, {"vbr_v2", "-V 2"}};
+const Stream kStreams[] = {
+    {"Layer3Decode/cbr128", "cbr128.mp3", "lame --quiet -b 128"},
+    {"Layer3Decode/cbr320", "cbr320.mp3", "lame --quiet -b 320"},
+    {"Layer3Decode/vbr_v2", "vbr_v2.mp3", "lame --quiet -V 2"},
+    {"Layer2Decode/l2_192", "l2_192.mp2", "twolame --quiet -b 192"},
+    {"Layer2Decode/l2_384", "l2_384.mp2", "twolame --quiet -b 384"},
+};
 
-fs::path StreamPath(const Stream& stream) { return DataFolder() / (std::string(stream.name) + ".mp3"); }
+fs::path StreamPath(const Stream& stream) { return DataFolder() / stream.file; }
 
 bool MakeStreams() {
   fs::create_directories(DataFolder());
@@ -96,8 +104,7 @@ bool MakeStreams() {
   for (const Stream& stream : kStreams) {
     if (fs::exists(StreamPath(stream))) continue;
     if (!fs::exists(wav)) WriteSignal(wav);
-    const std::string command = std::string("lame --quiet ") + stream.lame_options + " '" + wav.string() + "' '" +
-                                StreamPath(stream).string() + "'";
+    const std::string command = std::string(stream.encoder) + " '" + wav.string() + "' '" + StreamPath(stream).string() + "'";
     if (std::system(command.c_str()) != 0) return false;
   }
   std::error_code ignored;
@@ -108,7 +115,7 @@ bool MakeStreams() {
 void BM_DecodeStream(benchmark::State& state, const Stream* stream) {
   std::ifstream file(StreamPath(*stream), std::ios::binary);
   const std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const size_t first = FindLayer3Frame(data.data(), data.size(), Id3v2TagSize(data.data(), data.size()));
+  const size_t first = FindFrame(data.data(), data.size(), Id3v2TagSize(data.data(), data.size()), 0);
   if (first >= data.size()) {
     state.SkipWithError("no stream");
     return;
@@ -140,11 +147,11 @@ void BM_DecodeStream(benchmark::State& state, const Stream* stream) {
 
 int main(int argc, char** argv) {
   if (!MakeStreams()) {
-    std::fprintf(stderr, "mpegdec_bench: making the streams with lame failed\n");
+    std::fprintf(stderr, "mpegdec_bench: making the streams with lame and twolame failed\n");
     return 1;
   }
   for (const Stream& stream : kStreams)
-    benchmark::RegisterBenchmark((std::string("Layer3Decode/") + stream.name).c_str(), BM_DecodeStream, &stream)
+    benchmark::RegisterBenchmark(stream.benchmark, BM_DecodeStream, &stream)
         ->Unit(benchmark::kMillisecond)
         ->MinTime(2.0);
   benchmark::Initialize(&argc, argv);
