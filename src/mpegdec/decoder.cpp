@@ -34,26 +34,28 @@ void reset_stream_state(DecoderState& state) {
   detail::synth_reset(state.synth[0]);
   detail::synth_reset(state.synth[1]);
   std::fill(&state.subband_samples[0][0][0], &state.subband_samples[0][0][0] + 2 * 32 * detail::kSlotStride, 0.0f);
+  for (detail::FixedSynthState& synth : state.fixed_synth) synth = detail::FixedSynthState{};
 }
 
 // The frame routine for a layer code.
-detail::FrameDecoder frame_decoder_for(const MpegHeader& header) {
+// The integer variant has no Layer III.
+detail::FrameDecoder frame_decoder_for(const MpegHeader& header, bool fixed) {
   switch (header.option) {
-    case 1: return detail::l3_decode_frame;
-    case 2: return detail::l2_decode_frame;
-    case 3: return detail::l1_decode_frame;
+    case 1: return fixed ? nullptr : detail::l3_decode_frame;
+    case 2: return fixed ? detail::l2_decode_frame_fixed : detail::l2_decode_frame;
+    case 3: return fixed ? detail::l1_decode_frame_fixed : detail::l1_decode_frame;
     default: return nullptr;
   }
 }
 
-// Floating point, full rate.
-int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t /*transform_code*/,
-                        int32_t convert_code, int32_t freq_limit) {
+// Full rate, floating point or fixed point.
+int32_t full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t convert_code,
+                  int32_t freq_limit, bool fixed) {
   DecoderState& state = detail::State();
   state.initialised = false;
   state.eight_khz.initialised = false;
   state.info = DecoderInfo{};
-  const detail::FrameDecoder decode_frame = frame_decoder_for(header);
+  const detail::FrameDecoder decode_frame = frame_decoder_for(header, fixed);
   if (decode_frame == nullptr || header.sync < 1 || header.sync > 2 || header.id < 0 || header.id > 1) return 0;
   if (header.sr_index < 0 || header.sr_index > 2 || header.br_index < 0 || header.br_index > 14) return 0;
   if (header.sync == 2 && header.id == 1) return 0;
@@ -87,6 +89,16 @@ int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t re
   return 1;
 }
 
+int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t /*transform_code*/,
+                        int32_t convert_code, int32_t freq_limit) {
+  return full_init(header, framebytes, reduction_code, convert_code, freq_limit, false);
+}
+
+int32_t integer_full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t /*transform_code*/,
+                          int32_t convert_code, int32_t freq_limit) {
+  return full_init(header, framebytes, reduction_code, convert_code, freq_limit, true);
+}
+
 int32_t float_full_info(DecoderInfo& info) {
   const DecoderState& state = detail::State();
   info = state.initialised ? state.info : DecoderInfo{};
@@ -98,15 +110,6 @@ FrameResult float_full_decode(const uint8_t* input, int32_t available, uint8_t* 
   if (!state.initialised || output == nullptr) return {};
   return state.decode_frame(state, input, available, output);
 }
-
-// The integer decoder is built in the next stage; it refuses every stream for now, so a caller
-// that chooses it fails at Init with a clear 0.
-int32_t not_built_init(const MpegHeader&, int32_t, int32_t, int32_t, int32_t, int32_t) { return 0; }
-int32_t not_built_info(DecoderInfo& info) {
-  info = DecoderInfo{};
-  return 0;
-}
-FrameResult not_built_decode(const uint8_t*, int32_t, uint8_t*) { return {}; }
 
 // 8 kHz output: the full-rate decoder at a quarter (MPEG-1) or half (MPEG-2) rate with the
 // 3200 Hz limit, one channel, resampled by linear interpolation in eighths of a sample.
@@ -182,7 +185,7 @@ FrameResult eight_khz_decode(const uint8_t* input, int32_t available, uint8_t* o
 
 constexpr DecoderVariant kFloatFullRate{float_full_init, float_full_info, float_full_decode};
 constexpr DecoderVariant kEightKilohertz{eight_khz_init, eight_khz_info, eight_khz_decode};
-constexpr DecoderVariant kIntegerFullRate{not_built_init, not_built_info, not_built_decode};
+constexpr DecoderVariant kIntegerFullRate{integer_full_init, float_full_info, float_full_decode};
 
 }  // namespace
 

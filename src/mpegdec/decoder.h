@@ -60,8 +60,8 @@ struct DecoderVariant {
 };
 
 // [arithmetic][output]: row 0 floating point, 1 integer; column 0 full rate, 1 8 kHz.
-// [0][0] decodes Layers I, II and III; the integer cell [1][0] refuses every stream at Init
-// until it is built.
+// [0][0] decodes Layers I, II and III. [1][0] decodes Layers I and II in fixed point only (no
+// floating point per frame), within one LSB of [0][0], and refuses Layer III at Init.
 // The 8 kHz column ([0][1] and [1][1] are the same operations) runs the floating-point decoder
 // at a quarter (MPEG-1) or half (MPEG-2) rate with a 3200 Hz limit and one channel (convert_code
 // & 3, with 0 meaning mix), and resamples to 8000 Hz by linear interpolation in eighths of a

@@ -27,6 +27,12 @@ struct EightKhzState {
   uint8_t decoded[1152 * 2];  // one frame of the underlying decoder, 16-bit one channel
 };
 
+// The integer variant's synthesis history for one channel: the last 16 vectors V in Q28.
+struct FixedSynthState {
+  int32_t v[16][64];
+  int32_t newest;
+};
+
 struct DecoderState;
 // Decodes one frame of the stream's layer (see DecoderVariant::Decode).
 using FrameDecoder = FrameResult (*)(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
@@ -58,6 +64,9 @@ struct DecoderState {
   alignas(32) float subband_samples[2][32][kSlotStride];  // padding stays zero
   alignas(32) float pcm[2][kGranuleSlots][32];
   alignas(32) float l12_samples[2][32][36];  // Layers I and II: [channel][subband][slot]
+  // The integer variant: subband samples in Q28 (full scale 1 = 2^28) and its synthesis history.
+  int32_t l12_fixed_samples[2][32][36];
+  FixedSynthState fixed_synth[2];
 };
 
 DecoderState& State();

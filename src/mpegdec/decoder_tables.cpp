@@ -150,6 +150,17 @@ void tables_mulaw(DecoderTables& t) {
   }
 }
 
+void tables_fixed(DecoderTables& t) {
+  const double pi = std::acos(-1.0);
+  for (int i = 0; i < 63; ++i) t.l12_scalefactor_q29[i] = static_cast<int32_t>(std::llround(std::exp2(1.0 - i / 3.0) * 0x1p29));
+  t.l12_scalefactor_q29[63] = 0;
+  for (int i = 0; i < 64; ++i)
+    for (int k = 0; k < 32; ++k)
+      t.synth_matrix_q30[i][k] = static_cast<int32_t>(std::llround(std::cos((16 + i) * (2 * k + 1) * pi / 64.0) * 0x1p30));
+  // The float window holds D * 32768 exactly (k / 2 for D = k / 65536).
+  for (int i = 0; i < 512; ++i) t.synth_window_q30[i] = static_cast<int32_t>(std::llround(t.synth_window[i] * 0x1p15));
+}
+
 DecoderTables* tables_build() {
   static DecoderTables tables;
   tables_requantisation(tables);
@@ -158,6 +169,7 @@ DecoderTables* tables_build() {
   tables_synthesis(tables);
   tables_short_reorder(tables);
   tables_mulaw(tables);
+  tables_fixed(tables);
   if (!BuildHuffmanLookup(tables.huffman)) std::abort();  // capacity is a compile-time fact
   return &tables;
 }

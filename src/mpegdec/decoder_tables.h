@@ -37,6 +37,11 @@ struct DecoderTables {
   HuffmanLookup huffman;
   // G.711 mu-law code of each 13-bit sample (16-bit sample >> 3, index in two's complement).
   uint8_t mulaw[8192];
+  // The integer variant: Layer I/II scale factors 2^(1 - i/3) in Q29 (index 63: 0), the
+  // synthesis matrix cos((16 + i)(2k + 1) pi / 64) in Q30 and the synthesis window in Q30.
+  int32_t l12_scalefactor_q29[64];
+  int32_t synth_matrix_q30[64][32];
+  int32_t synth_window_q30[512];
 };
 
 // The G.711 mu-law code of a 14-bit linear sample (-8192..8191).

@@ -80,17 +80,18 @@ int bits_for_levels(uint32_t levels) {
 
 // Three consecutive samples of one subband as fractions of the scale factor: 3, 5 and 9
 // levels come grouped in one code word.
-void l2_read_triplet(BitReader& bits, uint32_t levels, float* fractions) {
+template <class A>
+void l2_read_triplet(BitReader& bits, uint32_t levels, typename A::Sample* fractions) {
   if (levels == 3 || levels == 5 || levels == 9) {
     uint32_t packed = bits.Read(levels == 3 ? 5 : levels == 5 ? 7 : 10);
     for (int i = 0; i < 3; ++i) {
-      fractions[i] = l12_dequantise(packed % levels, levels);
+      fractions[i] = A::Fraction(packed % levels, levels);
       packed /= levels;
     }
     return;
   }
   const int width = bits_for_levels(levels);
-  for (int i = 0; i < 3; ++i) fractions[i] = l12_dequantise(bits.Read(width), levels);
+  for (int i = 0; i < 3; ++i) fractions[i] = A::Fraction(bits.Read(width), levels);
 }
 
 // The frame's length with its padding slot, 0 when it is not a frame of the stream or does not fit.
@@ -135,11 +136,104 @@ void l12_output(DecoderState& state, int channels, int blocks, int slots, uint8_
 }
 
 // Silences the subbands above the decoded limit, which are still read to keep the bit position.
-void l12_clear_above(DecoderState& state, int from) {
+template <class Sample>
+void l12_clear_above(Sample (*samples)[32][36], int from) {
   for (int ch = 0; ch < 2; ++ch)
-    for (int sb = from; sb < 32; ++sb) std::fill(state.l12_samples[ch][sb], state.l12_samples[ch][sb] + 36, 0.0f);
+    for (int sb = from; sb < 32; ++sb) std::fill(samples[ch][sb], samples[ch][sb] + 36, Sample{});
 }
 
+
+// Floating-point samples: fractions of full scale, synthesised by the shared float filter bank.
+struct FloatArithmetic {
+  using Sample = float;
+  static Sample Fraction(uint32_t code, uint32_t levels) { return l12_dequantise(code, levels); }
+  static Sample Scale(uint32_t index) { return scalefactors()[index]; }
+  static Sample Apply(Sample fraction, Sample scale) { return fraction * scale; }
+  static Sample (*Samples(DecoderState& state))[32][36] { return state.l12_samples; }
+  static void Output(DecoderState& state, int channels, int blocks, int slots, uint8_t* output) {
+    l12_output(state, channels, blocks, slots, output);
+  }
+};
+
+inline int32_t fixed_round_shift(int64_t value, int shift) { return static_cast<int32_t>((value + (int64_t{1} << (shift - 1))) >> shift); }
+
+// One slot of the integer synthesis: matrixing of 32 Q28 subband samples into a new V, then
+// the window over the 16 newest V, giving 32 samples in 16-bit units (rounded, not clipped).
+void synth_fixed_slot(const DecoderTables& tables, FixedSynthState& synth, const int32_t* subbands, int32_t* pcm) {
+  synth.newest = (synth.newest + 15) & 15;
+  int32_t* v = synth.v[synth.newest];
+  for (int i = 0; i < 64; ++i) {
+    int64_t sum = 0;
+    for (int k = 0; k < 32; ++k) sum += static_cast<int64_t>(tables.synth_matrix_q30[i][k]) * subbands[k];
+    v[i] = fixed_round_shift(sum, 30);
+  }
+  for (int j = 0; j < 32; ++j) {
+    int64_t sum = 0;
+    for (int i = 0; i < 8; ++i) {
+      const int32_t* w = tables.synth_window_q30 + 64 * i;
+      sum += static_cast<int64_t>(w[j]) * synth.v[(synth.newest + 2 * i) & 15][j];
+      sum += static_cast<int64_t>(w[32 + j]) * synth.v[(synth.newest + 2 * i + 1) & 15][32 + j];
+    }
+    pcm[j] = fixed_round_shift(sum, 43);  // Q58 to 16-bit units (x 2^15)
+  }
+}
+
+void fixed_put(const DecoderState& state, int32_t sample, uint8_t* at) {
+  sample = std::clamp(sample, -32768, 32767);
+  if (state.eight_bit) {
+    at[0] = static_cast<uint8_t>((sample >> 8) + 128);
+    return;
+  }
+  at[0] = static_cast<uint8_t>(sample);
+  at[1] = static_cast<uint8_t>(static_cast<uint32_t>(sample) >> 8);
+}
+
+// The integer counterpart of l12_output, from state.l12_fixed_samples.
+void l12_fixed_output(DecoderState& state, int channels, int blocks, int slots, uint8_t* output) {
+  const DecoderTables& tables = Tables();
+  const int outputs = state.info.channels;
+  const bool both = channels == 2 && outputs == 2;
+  const int step = 1 << state.reduction;
+  const int sample_bytes = state.eight_bit ? 1 : 2;
+  int written = 0;
+  for (int t = 0; t < blocks * slots; ++t) {
+    int32_t pcm[2][32];
+    for (int ch = 0; ch < (both ? 2 : 1); ++ch) {
+      int32_t subbands[32];
+      for (int sb = 0; sb < 32; ++sb) {
+        const int32_t left = state.l12_fixed_samples[0][sb][t];
+        const int32_t right = state.l12_fixed_samples[1][sb][t];
+        int32_t value = left;
+        if (both) value = ch == 0 ? left : right;
+        else if (channels == 2 && state.conversion == ChannelConversion::Right) value = right;
+        else if (channels == 2 && state.conversion != ChannelConversion::Left) value = static_cast<int32_t>((int64_t{left} + right) >> 1);
+        subbands[sb] = value;
+      }
+      synth_fixed_slot(tables, state.fixed_synth[ch], subbands, pcm[ch]);
+    }
+    for (int j = 0; j < 32; j += step) {
+      for (int ch = 0; ch < outputs; ++ch) fixed_put(state, pcm[both ? ch : 0][j], output + (written * outputs + ch) * sample_bytes);
+      ++written;
+    }
+  }
+}
+
+// Fixed-point samples (Q28), scale factors (Q29) and fractions (Q30); see l12_fixed_output.
+struct FixedArithmetic {
+  using Sample = int32_t;
+  static Sample Fraction(uint32_t code, uint32_t levels) {
+    const int64_t numerator = (static_cast<int64_t>(2 * code) - (levels - 1)) * (int64_t{1} << 30);
+    return static_cast<int32_t>(numerator / levels);
+  }
+  static Sample Scale(uint32_t index) { return Tables().l12_scalefactor_q29[index]; }
+  static Sample Apply(Sample fraction, Sample scale) {
+    return static_cast<int32_t>((static_cast<int64_t>(fraction) * scale + (int64_t{1} << 30)) >> 31);
+  }
+  static Sample (*Samples(DecoderState& state))[32][36] { return state.l12_fixed_samples; }
+  static void Output(DecoderState& state, int channels, int blocks, int slots, uint8_t* output) {
+    l12_fixed_output(state, channels, blocks, slots, output);
+  }
+};
 }  // namespace
 
 const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t free_format_bytes) {
@@ -161,7 +255,8 @@ const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t 
   return &kTableB;
 }
 
-FrameResult l1_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
+template <class A>
+FrameResult l1_decode(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
   MpegHeader header;
   const int32_t length = l12_frame_length(state, input, available, 3, header);
   if (length <= 0) return {};
@@ -178,28 +273,29 @@ FrameResult l1_decode_frame(DecoderState& state, const uint8_t* input, int32_t a
       }
       allocation[ch][sb] = static_cast<uint8_t>(bits.Read(4));
     }
-  float scale[2][32] = {};
-  const float* table = scalefactors();
+  typename A::Sample scale[2][32] = {};
+  auto samples = A::Samples(state);
   for (int sb = 0; sb < 32; ++sb)
     for (int ch = 0; ch < channels; ++ch)
-      if (allocation[ch][sb] != 0) scale[ch][sb] = table[bits.Read(6)];
+      if (allocation[ch][sb] != 0) scale[ch][sb] = A::Scale(bits.Read(6));
   for (int slot = 0; slot < 12; ++slot)
     for (int sb = 0; sb < 32; ++sb)
       for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
         // Allocation 15 is forbidden: such a subband stays silent.
         const int alloc = allocation[ch][sb];
-        float fraction = 0.0f;
-        if (alloc != 0 && alloc != 15) fraction = l12_dequantise(bits.Read(alloc + 1), (2u << alloc) - 1);
-        state.l12_samples[ch][sb][slot] = fraction * scale[ch][sb];
+        typename A::Sample fraction = 0;
+        if (alloc != 0 && alloc != 15) fraction = A::Fraction(bits.Read(alloc + 1), (2u << alloc) - 1);
+        samples[ch][sb][slot] = A::Apply(fraction, scale[ch][sb]);
         // In the joint subbands both channels share the sample, each with its own scale factor.
-        if (sb >= bound && channels == 2) state.l12_samples[1][sb][slot] = fraction * scale[1][sb];
+        if (sb >= bound && channels == 2) samples[1][sb][slot] = A::Apply(fraction, scale[1][sb]);
       }
-  l12_clear_above(state, state.subbands);
-  l12_output(state, channels, 1, 12, output);
+  l12_clear_above(samples, state.subbands);
+  A::Output(state, channels, 1, 12, output);
   return {length, state.info.outvalues * (state.eight_bit ? 1 : 2)};
 }
 
-FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
+template <class A>
+FrameResult l2_decode(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
   MpegHeader header;
   const int32_t length = l12_frame_length(state, input, available, 2, header);
   if (length <= 0) return {};
@@ -224,18 +320,19 @@ FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t a
   for (int sb = 0; sb < sblimit; ++sb)
     for (int ch = 0; ch < channels; ++ch)
       if (levels[ch][sb] != 0) scfsi[ch][sb] = static_cast<uint8_t>(bits.Read(2));
-  float scale[2][32][3] = {};
-  const float* table = scalefactors();
+  typename A::Sample scale[2][32][3] = {};
+  auto samples = A::Samples(state);
+  auto table = [](uint32_t index) { return A::Scale(index); };
   for (int sb = 0; sb < sblimit; ++sb)
     for (int ch = 0; ch < channels; ++ch) {
       if (levels[ch][sb] == 0) continue;
-      float* s = scale[ch][sb];
+      typename A::Sample* s = scale[ch][sb];
       // Selection information: which of the three parts share a transmitted scale factor.
       switch (scfsi[ch][sb]) {
-        case 0: s[0] = table[bits.Read(6)]; s[1] = table[bits.Read(6)]; s[2] = table[bits.Read(6)]; break;
-        case 1: s[0] = s[1] = table[bits.Read(6)]; s[2] = table[bits.Read(6)]; break;
-        case 2: s[0] = s[1] = s[2] = table[bits.Read(6)]; break;
-        default: s[0] = table[bits.Read(6)]; s[1] = s[2] = table[bits.Read(6)]; break;
+        case 0: s[0] = table(bits.Read(6)); s[1] = table(bits.Read(6)); s[2] = table(bits.Read(6)); break;
+        case 1: s[0] = s[1] = table(bits.Read(6)); s[2] = table(bits.Read(6)); break;
+        case 2: s[0] = s[1] = s[2] = table(bits.Read(6)); break;
+        default: s[0] = table(bits.Read(6)); s[1] = s[2] = table(bits.Read(6)); break;
       }
     }
   for (int group = 0; group < 12; ++group) {
@@ -243,20 +340,33 @@ FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t a
     const int slot = group * 3;
     for (int sb = 0; sb < sblimit; ++sb)
       for (int ch = 0; ch < (sb < bound ? channels : 1); ++ch) {
-        float fractions[3] = {0.0f, 0.0f, 0.0f};
+        typename A::Sample fractions[3] = {0, 0, 0};
         const uint32_t n = levels[ch][sb];
-        if (n != 0) l2_read_triplet(bits, n, fractions);
-        for (int i = 0; i < 3; ++i) state.l12_samples[ch][sb][slot + i] = fractions[i] * scale[ch][sb][part];
+        if (n != 0) l2_read_triplet<A>(bits, n, fractions);
+        for (int i = 0; i < 3; ++i) samples[ch][sb][slot + i] = A::Apply(fractions[i], scale[ch][sb][part]);
         // In the joint subbands both channels share the samples, each with its own scale factors.
         if (sb >= bound && channels == 2)
-          for (int i = 0; i < 3; ++i) state.l12_samples[1][sb][slot + i] = fractions[i] * scale[1][sb][part];
+          for (int i = 0; i < 3; ++i) samples[1][sb][slot + i] = A::Apply(fractions[i], scale[1][sb][part]);
       }
     for (int sb = sblimit; sb < 32; ++sb)
-      for (int ch = 0; ch < 2; ++ch) std::fill(&state.l12_samples[ch][sb][slot], &state.l12_samples[ch][sb][slot] + 3, 0.0f);
+      for (int ch = 0; ch < 2; ++ch) std::fill(&samples[ch][sb][slot], &samples[ch][sb][slot] + 3, typename A::Sample{});
   }
-  l12_clear_above(state, std::min(state.subbands, sblimit));
-  l12_output(state, channels, 2, 18, output);
+  l12_clear_above(samples, std::min(state.subbands, sblimit));
+  A::Output(state, channels, 2, 18, output);
   return {length, state.info.outvalues * (state.eight_bit ? 1 : 2)};
+}
+
+FrameResult l1_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
+  return l1_decode<FloatArithmetic>(state, input, available, output);
+}
+FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
+  return l2_decode<FloatArithmetic>(state, input, available, output);
+}
+FrameResult l1_decode_frame_fixed(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
+  return l1_decode<FixedArithmetic>(state, input, available, output);
+}
+FrameResult l2_decode_frame_fixed(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
+  return l2_decode<FixedArithmetic>(state, input, available, output);
 }
 
 }  // namespace sonvarek::mpegdec::detail

@@ -23,5 +23,8 @@ const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t 
 // Decode one Layer I or Layer II frame with the module state (see DecoderVariant::Decode).
 FrameResult l1_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
 FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
+// The same in fixed point only (the integer variant): no floating point per frame.
+FrameResult l1_decode_frame_fixed(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
+FrameResult l2_decode_frame_fixed(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
 
 }  // namespace sonvarek::mpegdec::detail

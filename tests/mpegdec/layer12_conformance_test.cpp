@@ -2,6 +2,8 @@
 // references. The references run longer than the streams, so the common prefix is compared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "mpegdec/decoder.h"
@@ -49,6 +51,30 @@ TEST_P(Layer12Conformance, DecodesAtFullAccuracy) {
   RecordProperty("capped_max_lsb", capped_accuracy.max_lsb);
   if (!IsFullAccuracy(capped_accuracy)) {
     EXPECT_LT(TopBandResidualRms(capped, reference, 0, full.info.channels), kTwoRoundingsRms);
+  }
+}
+
+// The integer variant decodes the same streams within one LSB of the floating-point one, at
+// full rate and with reduction, channel conversion and 8-bit output.
+TEST_P(Layer12Conformance, IntegerVariantIsWithinOneLsbOfFloat) {
+  const ConformanceCase& c = GetParam();
+  const auto bitstream = ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".bit"));
+  struct Options {
+    int32_t reduction, convert, freq_limit;
+  };
+  for (const Options& o : {Options{0, 0, 24000}, Options{1, 1, 24000}, Options{2, 3, 4000}, Options{0, 8, 24000}}) {
+    const StreamDecodeResult fixed = DecodeStream(DecoderTable[1][0], bitstream.data(), bitstream.size(), o.reduction, o.convert, o.freq_limit);
+    const StreamDecodeResult floating = DecodeStream(DecoderTable[0][0], bitstream.data(), bitstream.size(), o.reduction, o.convert, o.freq_limit);
+    ASSERT_TRUE(fixed.initialised);
+    EXPECT_EQ(fixed.frames, floating.frames);
+    ASSERT_EQ(fixed.pcm.size(), floating.pcm.size());
+    int worst = 0;
+    if (fixed.info.bits == 8) {
+      for (size_t i = 0; i < fixed.pcm.size(); ++i) worst = std::max(worst, std::abs(fixed.pcm[i] - floating.pcm[i]));
+    } else {
+      worst = CompareSamples(BytesToSamples(fixed.pcm), BytesToSamples(floating.pcm)).max_lsb;
+    }
+    EXPECT_LE(worst, 1) << o.reduction << "/" << o.convert;
   }
 }
 

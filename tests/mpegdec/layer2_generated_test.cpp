@@ -67,6 +67,13 @@ TEST_P(Layer2Generated, MatchesMpg123AtFullAccuracy) {
   EXPECT_TRUE(IsFullAccuracy(all)) << "max " << all.max_lsb << " rms " << all.rms;
   RecordProperty("max_lsb", all.max_lsb);
   RecordProperty("rms_lsb", std::to_string(all.rms * 32768.0));
+  // The integer variant: within one LSB of the floating-point output.
+  const StreamDecodeResult fixed = DecodeStream(DecoderTable[1][0], stream.data(), stream.size(), 0, 0, 24000);
+  const StreamDecodeResult floating = DecodeStream(DecoderTable[0][0], stream.data(), stream.size(), 0, 0, 24000);
+  ASSERT_TRUE(fixed.initialised);
+  const Accuracy fixed_accuracy = CompareSamples(BytesToSamples(fixed.pcm), BytesToSamples(floating.pcm));
+  EXPECT_EQ(fixed_accuracy.compared, samples.size());
+  EXPECT_LE(fixed_accuracy.max_lsb, 1);
 }
 
 // The same frames marked as free format (bit-rate index 0) decode exactly as the table-rate
