@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the MPEG decoder's libFuzzer target (every layer and every decoder variant) with
-# Debian's clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs it on the kept corpus.
+# Debian's clang (AddressSanitizer and UndefinedBehaviorSanitizer) and runs it on the kept
+# corpus.
 #   tools/mpegdec-fuzz.sh [SECONDS] [extra libFuzzer options...]
 # New interesting inputs go to a scratch corpus; merge the ones worth keeping into
 # tests/mpegdec/fuzz_corpus/ (the regression test replays that folder) with:

@@ -99,13 +99,13 @@ int32_t integer_full_init(const MpegHeader& header, int32_t framebytes, int32_t 
   return full_init(header, framebytes, reduction_code, convert_code, freq_limit, true);
 }
 
-int32_t float_full_info(DecoderInfo& info) {
+int32_t full_info(DecoderInfo& info) {
   const DecoderState& state = detail::State();
   info = state.initialised ? state.info : DecoderInfo{};
   return state.initialised ? 1 : 0;
 }
 
-FrameResult float_full_decode(const uint8_t* input, int32_t available, uint8_t* output) {
+FrameResult full_decode(const uint8_t* input, int32_t available, uint8_t* output) {
   DecoderState& state = detail::State();
   if (!state.initialised || output == nullptr) return {};
   return state.decode_frame(state, input, available, output);
@@ -183,9 +183,9 @@ FrameResult eight_khz_decode(const uint8_t* input, int32_t available, uint8_t* o
   return frame;
 }
 
-constexpr DecoderVariant kFloatFullRate{float_full_init, float_full_info, float_full_decode};
+constexpr DecoderVariant kFloatFullRate{float_full_init, full_info, full_decode};
 constexpr DecoderVariant kEightKilohertz{eight_khz_init, eight_khz_info, eight_khz_decode};
-constexpr DecoderVariant kIntegerFullRate{integer_full_init, float_full_info, float_full_decode};
+constexpr DecoderVariant kIntegerFullRate{integer_full_init, full_info, full_decode};
 
 }  // namespace
 
