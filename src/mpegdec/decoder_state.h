@@ -27,7 +27,7 @@ struct EightKhzState {
   uint8_t decoded[1152 * 2];  // one frame of the underlying decoder, 16-bit one channel
 };
 
-// The integer variant's synthesis history for one channel: the last 16 vectors V in Q28.
+// The integer variant's synthesis history for one channel: the last 16 vectors V in Q24.
 struct FixedSynthState {
   int32_t v[16][64];
   int32_t newest;

@@ -158,23 +158,24 @@ struct FloatArithmetic {
 inline int32_t fixed_round_shift(int64_t value, int shift) { return static_cast<int32_t>((value + (int64_t{1} << (shift - 1))) >> shift); }
 
 // One slot of the integer synthesis: matrixing of 32 Q28 subband samples into a new V, then
-// the window over the 16 newest V, giving 32 samples in 16-bit units (rounded, not clipped).
+// the window over the 16 newest V (Q24), giving 32 samples in 16-bit units (rounded, not clipped).
 void synth_fixed_slot(const DecoderTables& tables, FixedSynthState& synth, const int32_t* subbands, int32_t* pcm) {
   synth.newest = (synth.newest + 15) & 15;
   int32_t* v = synth.v[synth.newest];
   for (int i = 0; i < 64; ++i) {
     int64_t sum = 0;
-    for (int k = 0; k < 32; ++k) sum += static_cast<int64_t>(tables.synth_matrix_q30[i][k]) * subbands[k];
+    // Products are cut to Q54 and V kept in Q24 so that no input, however loud, overflows.
+    for (int k = 0; k < 32; ++k) sum += (static_cast<int64_t>(tables.synth_matrix_q30[i][k]) * subbands[k]) >> 4;
     v[i] = fixed_round_shift(sum, 30);
   }
   for (int j = 0; j < 32; ++j) {
     int64_t sum = 0;
     for (int i = 0; i < 8; ++i) {
       const int32_t* w = tables.synth_window_q30 + 64 * i;
-      sum += static_cast<int64_t>(w[j]) * synth.v[(synth.newest + 2 * i) & 15][j];
-      sum += static_cast<int64_t>(w[32 + j]) * synth.v[(synth.newest + 2 * i + 1) & 15][32 + j];
+      sum += (static_cast<int64_t>(w[j]) * synth.v[(synth.newest + 2 * i) & 15][j]) >> 4;
+      sum += (static_cast<int64_t>(w[32 + j]) * synth.v[(synth.newest + 2 * i + 1) & 15][32 + j]) >> 4;
     }
-    pcm[j] = fixed_round_shift(sum, 43);  // Q58 to 16-bit units (x 2^15)
+    pcm[j] = fixed_round_shift(sum, 35);  // Q50 to 16-bit units (x 2^15)
   }
 }
 
