@@ -12,13 +12,6 @@
 namespace sonvarek::mpegdec::test {
 namespace {
 
-MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes) {
-  const std::vector<uint8_t> b(bytes);
-  MpegHeader header;
-  EXPECT_TRUE(DecodeHeaderFields(b.data(), header));
-  return header;
-}
-
 const MpegHeader kStereo44 = HeaderOf({0xFF, 0xFB, 0x90, 0x00});   // MPEG-1 Layer III 128k stereo
 const MpegHeader kMono25 = HeaderOf({0xFF, 0xE3, 0x38, 0xC0});     // MPEG-2.5 8 kHz single channel
 const MpegHeader kLayer2 = HeaderOf({0xFF, 0xFD, 0xA4, 0x00});
@@ -151,7 +144,7 @@ std::vector<uint8_t> DecodeWith(const std::vector<uint8_t>& data, int32_t reduct
 }
 
 TEST(DecoderInit, FrequencyLimitBelow1000CountsAs1000) {
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  const auto stream = IsoBitstream("l3-he_44khz");
   ASSERT_FALSE(stream.empty());
   const auto at_zero = DecodeWith(stream, 0, 0, 0);
   const auto at_1000 = DecodeWith(stream, 0, 0, 1000);
@@ -164,7 +157,7 @@ TEST(DecoderInit, FrequencyLimitBelow1000CountsAs1000) {
 }
 
 TEST(DecoderConversion, SingleChannelOutputsAreTheLeftRightOrMixOfTheStereoDecode) {
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-hecommon.bit"));
+  const auto stream = IsoBitstream("l3-hecommon");
   ASSERT_FALSE(stream.empty());
   const auto stereo = BytesToSamples(DecodeWith(stream, 0, 0, 24000));
   const auto left = BytesToSamples(DecodeWith(stream, 0, 2, 24000));
@@ -188,7 +181,7 @@ TEST(DecoderConversion, SingleChannelOutputsAreTheLeftRightOrMixOfTheStereoDecod
 }
 
 TEST(DecoderConversion, EightBitOutputIsTheHighByteAroundZeroLevel128) {
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  const auto stream = IsoBitstream("l3-he_44khz");
   const auto wide = BytesToSamples(DecodeWith(stream, 0, 0, 24000));
   const auto narrow = DecodeWith(stream, 0, 8, 24000);
   ASSERT_EQ(narrow.size(), wide.size());
@@ -196,7 +189,7 @@ TEST(DecoderConversion, EightBitOutputIsTheHighByteAroundZeroLevel128) {
 }
 
 TEST(DecoderConversion, ReductionKeepsTheSignalAtALowerRate) {
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-sin1k0db.bit"));
+  const auto stream = IsoBitstream("l3-sin1k0db");
   const auto full = BytesToSamples(DecodeWith(stream, 0, 0, 24000));
   for (int32_t reduction = 1; reduction <= 2; ++reduction) {
     const auto reduced = BytesToSamples(DecodeWith(stream, reduction, 0, 24000));
@@ -211,7 +204,7 @@ TEST(DecoderConversion, ReductionKeepsTheSignalAtALowerRate) {
 
 TEST(DecoderFrames, MainDataBeforeTheStreamDecodesToSilenceAtTheZeroLevel) {
   // l3-sin1k0db's first two frames reach back 461 bytes, into data this stream never had.
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-sin1k0db.bit"));
+  const auto stream = IsoBitstream("l3-sin1k0db");
   for (int32_t convert : {0, 8}) {
     const auto pcm = DecodeWith(stream, 0, convert, 24000);
     const size_t frame_bytes = 1152 * 2 * (convert ? 1 : 2);
@@ -223,7 +216,7 @@ TEST(DecoderFrames, MainDataBeforeTheStreamDecodesToSilenceAtTheZeroLevel) {
 }
 
 TEST(DecoderFrames, RefusesFramesThatDoNotBelongOrDoNotFit) {
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  const auto stream = IsoBitstream("l3-he_44khz");
   const size_t at = FindLayer3Frame(stream.data(), stream.size(), 0);
   MpegHeader header;
   const int32_t length = ParseHeader(stream.data() + at, 4096, header);

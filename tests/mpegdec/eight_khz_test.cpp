@@ -12,13 +12,6 @@
 namespace sonvarek::mpegdec::test {
 namespace {
 
-MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes) {
-  const std::vector<uint8_t> b(bytes);
-  MpegHeader header;
-  EXPECT_TRUE(DecodeHeaderFields(b.data(), header));
-  return header;
-}
-
 TEST(EightKhz, InitReportsOneChannelAt8000HzOfTheChosenKind) {
   struct Case {
     std::initializer_list<uint8_t> bytes;

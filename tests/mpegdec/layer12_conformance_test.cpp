@@ -27,8 +27,8 @@ class Layer12Conformance : public ::testing::TestWithParam<ConformanceCase> {};
 
 TEST_P(Layer12Conformance, DecodesAtFullAccuracy) {
   const ConformanceCase& c = GetParam();
-  const auto bitstream = ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".bit"));
-  const auto reference = BytesToSamples(ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".pcm")));
+  const auto bitstream = IsoBitstream(c.name);
+  const auto reference = IsoReference(c.name);
   ASSERT_FALSE(bitstream.empty());
   ASSERT_FALSE(reference.empty());
 
@@ -58,7 +58,7 @@ TEST_P(Layer12Conformance, DecodesAtFullAccuracy) {
 // full rate and with reduction, channel conversion and 8-bit output.
 TEST_P(Layer12Conformance, IntegerVariantIsWithinOneLsbOfFloat) {
   const ConformanceCase& c = GetParam();
-  const auto bitstream = ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".bit"));
+  const auto bitstream = IsoBitstream(c.name);
   struct Options {
     int32_t reduction, convert, freq_limit;
   };

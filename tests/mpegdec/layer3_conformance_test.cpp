@@ -35,8 +35,8 @@ class Layer3Conformance : public ::testing::TestWithParam<ConformanceCase> {};
 
 TEST_P(Layer3Conformance, DecodesAtFullAccuracy) {
   const ConformanceCase& c = GetParam();
-  const auto bitstream = ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".bit"));
-  const auto reference = BytesToSamples(ReadFileBytes(VectorPath(std::string("iso/") + c.name + ".pcm")));
+  const auto bitstream = IsoBitstream(c.name);
+  const auto reference = IsoReference(c.name);
   ASSERT_FALSE(bitstream.empty());
   ASSERT_FALSE(reference.empty());
 
@@ -73,8 +73,8 @@ INSTANTIATE_TEST_SUITE_P(IsoStreams, Layer3Conformance, ::testing::ValuesIn(kCas
 // each frame's own channel count. Decoding into two-channel output, a single-channel frame
 // appears on both channels.
 TEST(Layer3ConformanceModes, ChannelModeChangesKeepEachFrameExact) {
-  const auto bitstream = ReadFileBytes(VectorPath("iso/l3-he_mode.bit"));
-  const auto reference = BytesToSamples(ReadFileBytes(VectorPath("iso/l3-he_mode.pcm")));
+  const auto bitstream = IsoBitstream("l3-he_mode");
+  const auto reference = IsoReference("l3-he_mode");
   ASSERT_FALSE(bitstream.empty());
   size_t at = FindLayer3Frame(bitstream.data(), bitstream.size(), 0);
   size_t stereo_at = at;

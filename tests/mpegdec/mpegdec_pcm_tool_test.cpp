@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(MpegdecPcmTool, SkipsAnId3v2TagAndWritesWhatTheDecoderGives) {
-  const auto stream = ReadFileBytes(VectorPath("iso/l3-he_44khz.bit"));
+  const auto stream = IsoBitstream("l3-he_44khz");
   ASSERT_FALSE(stream.empty());
   TempFolder folder;
   const fs::path input = folder.path() / "tagged.mp3";

@@ -1,5 +1,7 @@
 #include "mpegdec_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -25,6 +27,12 @@ std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& bytes) {
 
 std::filesystem::path VectorPath(const std::string& relative) {
   return std::filesystem::path(SONVAREK_SHARED_DIR) / "mpeg-vectors" / relative;
+}
+
+std::vector<uint8_t> IsoBitstream(const std::string& name) { return ReadFileBytes(VectorPath("iso/" + name + ".bit")); }
+
+std::vector<int16_t> IsoReference(const std::string& name) {
+  return BytesToSamples(ReadFileBytes(VectorPath("iso/" + name + ".pcm")));
 }
 
 Accuracy CompareSamples(const std::vector<int16_t>& ours, const std::vector<int16_t>& reference, size_t skip) {
@@ -145,6 +153,28 @@ void WriteTestWav(const std::filesystem::path& path, int rate, int channels, dou
 }
 
 int RunCommand(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+std::filesystem::path EncodeTestSignal(const std::filesystem::path& folder, const std::string& encoder, int rate, int channels,
+                                       double seconds) {
+  const std::filesystem::path wav = folder / "input.wav";
+  const std::filesystem::path stream = folder / "stream.mpa";
+  WriteTestWav(wav, rate, channels, seconds);
+  if (RunCommand(encoder + " '" + wav.string() + "' '" + stream.string() + "'") != 0) return {};
+  return stream;
+}
+
+bool FirstFrameHeader(const std::vector<uint8_t>& stream, int32_t option, MpegHeader& header) {
+  const size_t first = FindFrame(stream.data(), stream.size(), 0, option);
+  if (first >= stream.size()) return false;
+  return ParseHeader(stream.data() + first, static_cast<int32_t>(std::min<size_t>(stream.size() - first, 10000)), header) > 0;
+}
+
+MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes) {
+  const std::vector<uint8_t> b(bytes);
+  MpegHeader header;
+  EXPECT_TRUE(DecodeHeaderFields(b.data(), header));
+  return header;
+}
 
 // mpg123's 32-bit float output (full scale 1.0 = 32768) rounded to 16 bits.
 std::vector<int16_t> ReferenceDecode(const std::filesystem::path& mp3, const std::filesystem::path& folder) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ namespace sonvarek::mpegdec::test {
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& bytes);
 std::filesystem::path VectorPath(const std::string& relative);  // under mpeg-vectors/
+// A conformance stream of mpeg-vectors/iso/ by name ("l2-fl10"), and its 16-bit reference.
+std::vector<uint8_t> IsoBitstream(const std::string& name);
+std::vector<int16_t> IsoReference(const std::string& name);
 
 // Differences of two 16-bit sample runs over their common length (after skipping `skip`
 // samples of `ours`), with full scale +-1.
@@ -59,6 +63,19 @@ void WriteTestWav(const std::filesystem::path& path, int rate, int channels, dou
 
 // Runs a shell command with its output discarded; returns std::system's result.
 int RunCommand(const std::string& command);
+
+// Writes `seconds` of the test signal to input.wav in `folder` and encodes it with a Debian
+// command-line encoder given with its options ("lame --quiet -b 128"); returns the stream's
+// path, empty when the encoder fails.
+std::filesystem::path EncodeTestSignal(const std::filesystem::path& folder, const std::string& encoder, int rate, int channels,
+                                       double seconds);
+
+// The header of the first frame of layer code `option` (as FindFrame takes it) in `stream`;
+// false when there is none.
+bool FirstFrameHeader(const std::vector<uint8_t>& stream, int32_t option, MpegHeader& header);
+
+// The record of a four-byte frame header that must parse.
+MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes);
 
 // Debian's mpg123 decoding of `mp3` as 32-bit floats rounded to 16 bits (test-only
 // reference), using `folder` for its output; empty when mpg123 fails.
