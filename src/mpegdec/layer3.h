@@ -45,6 +45,27 @@ inline bool l3_short_blocks(const GranuleInfo& gi) { return gi.window_switching 
 // Long bands before the short ones in a mixed block.
 inline int l3_long_bands_mixed(const MpegHeader& header) { return header.id == 1 ? 8 : 6; }
 
+// Visits the scale-factor bands in coded order: on_long(sfb) for each long band, then
+// on_short(sfb, window, start, width) for each window of each short band, with `start` the
+// window's first coded line. A mixed block has `long_bands_mixed` long bands, then the short
+// bands from 3 on.
+template <typename OnLong, typename OnShort>
+void l3_for_each_band(const GranuleInfo& gi, const BandTable& bands, int long_bands_mixed, OnLong on_long, OnShort on_short) {
+  if (!l3_short_blocks(gi)) {
+    for (int sfb = 0; sfb < 22; ++sfb) on_long(sfb);
+    return;
+  }
+  int first_short = 0;
+  if (gi.mixed_block) {
+    for (int sfb = 0; sfb < long_bands_mixed; ++sfb) on_long(sfb);
+    first_short = 3;
+  }
+  for (int sfb = first_short; sfb < 13; ++sfb) {
+    const int width = bands.short_start[sfb + 1] - bands.short_start[sfb];
+    for (int w = 0; w < 3; ++w) on_short(sfb, w, 3 * bands.short_start[sfb] + w * width, width);
+  }
+}
+
 // Index into kBandTables for a header.
 int l3_band_table(const MpegHeader& header);
 

@@ -19,27 +19,17 @@ void l3_gain_runs(const DecoderTables& tables, const GranuleInfo& gi, const Scal
   const int shift = 1 + gi.scalefac_scale;
   const int base = gi.global_gain - 210;
   int n = 0;
-  auto add_long = [&](int sfb) {
-    const int scale = sf.l[sfb] + (gi.preflag ? kPretab[sfb] : 0);
-    runs.end[n] = bands.long_start[sfb + 1];
-    runs.gain[n++] = l3_gain(tables, base - (scale << shift));
-  };
-  if (!l3_short_blocks(gi)) {
-    for (int sfb = 0; sfb < 22; ++sfb) add_long(sfb);
-  } else {
-    int first_short = 0;
-    if (gi.mixed_block) {
-      for (int sfb = 0; sfb < long_bands_mixed; ++sfb) add_long(sfb);
-      first_short = 3;
-    }
-    for (int sfb = first_short; sfb < 13; ++sfb) {
-      const int width = bands.short_start[sfb + 1] - bands.short_start[sfb];
-      for (int w = 0; w < 3; ++w) {
-        runs.end[n] = static_cast<uint16_t>(3 * bands.short_start[sfb] + (w + 1) * width);
+  l3_for_each_band(
+      gi, bands, long_bands_mixed,
+      [&](int sfb) {
+        const int scale = sf.l[sfb] + (gi.preflag ? kPretab[sfb] : 0);
+        runs.end[n] = bands.long_start[sfb + 1];
+        runs.gain[n++] = l3_gain(tables, base - (scale << shift));
+      },
+      [&](int sfb, int w, int start, int width) {
+        runs.end[n] = static_cast<uint16_t>(start + width);
         runs.gain[n++] = l3_gain(tables, base - 8 * gi.subblock_gain[w] - (sf.s[sfb][w] << shift));
-      }
-    }
-  }
+      });
   runs.end[n] = 0xFFFF;  // sentinel: never crossed
   runs.gain[n] = 0.0f;
 }

@@ -20,27 +20,17 @@ struct StereoBand {
 int l3_stereo_bands(const GranuleInfo& gi, const Scalefactors& right_sf, const BandTable& bands, int long_bands_mixed,
                     StereoBand* out) {
   int n = 0;
-  auto add_long = [&](int sfb) {
-    const int source = std::min(sfb, 20);
-    out[n++] = {bands.long_start[sfb], bands.long_start[sfb + 1], right_sf.l[source], right_sf.illegal_l[source], false};
-  };
-  if (!l3_short_blocks(gi)) {
-    for (int sfb = 0; sfb < 22; ++sfb) add_long(sfb);
-    return n;
-  }
-  int first_short = 0;
-  if (gi.mixed_block) {
-    for (int sfb = 0; sfb < long_bands_mixed; ++sfb) add_long(sfb);
-    first_short = 3;
-  }
-  for (int sfb = first_short; sfb < 13; ++sfb) {
-    const int width = bands.short_start[sfb + 1] - bands.short_start[sfb];
-    const int source = std::min(sfb, 11);
-    for (int w = 0; w < 3; ++w) {
-      const uint16_t start = static_cast<uint16_t>(3 * bands.short_start[sfb] + w * width);
-      out[n++] = {start, static_cast<uint16_t>(start + width), right_sf.s[source][w], right_sf.illegal_s[source], false};
-    }
-  }
+  l3_for_each_band(
+      gi, bands, long_bands_mixed,
+      [&](int sfb) {
+        const int source = std::min(sfb, 20);
+        out[n++] = {bands.long_start[sfb], bands.long_start[sfb + 1], right_sf.l[source], right_sf.illegal_l[source], false};
+      },
+      [&](int sfb, int w, int start, int width) {
+        const int source = std::min(sfb, 11);
+        out[n++] = {static_cast<uint16_t>(start), static_cast<uint16_t>(start + width), right_sf.s[source][w],
+                    right_sf.illegal_s[source], false};
+      });
   return n;
 }
 
