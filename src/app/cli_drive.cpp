@@ -41,6 +41,8 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
   return true;
 }
 
+namespace {
+
 std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice) {
   if (!choice.image.empty()) {
     auto driver = std::make_unique<CSCSIDriverImage>(settings, std::vector<std::string>{choice.image});
@@ -60,13 +62,24 @@ std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings
   return std::move(creation.driver);
 }
 
-std::optional<DiscReading> ReadAudioDisc(CSCSIDriver& driver, DiscTOC& toc, DiscRecord& disc, UserNotice& notice) {
-  DiscReading reading = ReadDisc(driver, toc, disc);
-  if (reading.tocRead && !reading.tracks.empty()) return reading;
+bool ReadAudioDisc(CSCSIDriver& driver, OpenedDisc& opened, UserNotice& notice) {
+  opened.reading = ReadDisc(driver, opened.toc, opened.disc);
+  if (opened.reading.tocRead && !opened.reading.tracks.empty()) return true;
   std::string reason = driver.LastErrorText();
   notice.Show(std::string(text::kPleaseInsertAnAudioCd) + (reason.empty() ? "" : " (" + reason + ")"),
               NoticeKind::Error);
-  return std::nullopt;
+  return false;
+}
+
+}  // namespace
+
+int OpenAudioDisc(const DriveChoice& choice, Settings& settings, UserNotice& notice, OpenedDisc& opened) {
+  opened.driver = OpenChosenDrive(choice, settings, notice);
+  if (!opened.driver) {
+    notice.Show(text::kNoCdromFound, NoticeKind::Error);
+    return kExitNoDevice;
+  }
+  return ReadAudioDisc(*opened.driver, opened, notice) ? kExitOk : kExitFailed;
 }
 
 }  // namespace sonvarek

@@ -27,12 +27,18 @@ struct DriveChoice {
 bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, DriveChoice& choice, std::ostream& err,
                      bool& ok);
 
-// Opens the chosen drive; nothing (after telling why) when there is none. The
-// driver reads `settings` on every command, so they must outlive it.
-std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice);
+// A chosen drive with its disc read, as the commands that work on a disc begin.
+struct OpenedDisc {
+  std::unique_ptr<CSCSIDriver> driver;
+  DiscTOC toc;
+  DiscRecord disc;
+  DiscReading reading;
+};
 
-// Reads the disc in the drive as the main window does; nothing (after telling the
-// user, with the drive's reason) when there is no audio disc to read.
-std::optional<DiscReading> ReadAudioDisc(CSCSIDriver& driver, DiscTOC& toc, DiscRecord& disc, UserNotice& notice);
+// Opens the chosen drive and reads the disc in it as the main window does. Returns kExitOk,
+// or after telling the user why: kExitNoDevice when there is no drive, kExitFailed when
+// there is no audio disc to read (with the drive's reason). The driver reads `settings` on
+// every command, so they must outlive it.
+int OpenAudioDisc(const DriveChoice& choice, Settings& settings, UserNotice& notice, OpenedDisc& opened);
 
 }  // namespace sonvarek

@@ -156,22 +156,15 @@ int RunRipCommand(const CommandContext& context) {
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
   if (!ApplyOverrides(*options, settings, context.err)) return kExitUsage;
 
-  std::unique_ptr<CSCSIDriver> driver = OpenChosenDrive(options->drive, settings, notice);
-  if (!driver) {
-    notice.Show(text::kNoCdromFound, NoticeKind::Error);
-    return kExitNoDevice;
-  }
-  DiscTOC toc;
-  DiscRecord disc;
-  std::optional<DiscReading> reading = ReadAudioDisc(*driver, toc, disc, notice);
-  if (!reading) return kExitFailed;
-  ApplyTexts(*options, disc);
-  std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, reading->tracks);
+  OpenedDisc opened;
+  if (int status = OpenAudioDisc(options->drive, settings, notice, opened); status != kExitOk) return status;
+  ApplyTexts(*options, opened.disc);
+  std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, opened.reading.tracks);
   if (!tracks) {
     TellUser(context.err, FormatText(text::kCliTracksNoAudio, options->tracks));
     return kExitUsage;
   }
-  std::unique_ptr<ConversionBatch> batch = MakeRipBatch(disc, *tracks, settings, *driver);
+  std::unique_ptr<ConversionBatch> batch = MakeRipBatch(opened.disc, *tracks, settings, *opened.driver);
   if (!batch) {
     notice.Show(text::kSelectOneItem, NoticeKind::Error);
     return kExitUsage;

@@ -40,16 +40,9 @@ int RunTocCommand(const CommandContext& context) {
   if (!choice) return kExitUsage;
   StreamNotice notice(context.err);
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  std::unique_ptr<CSCSIDriver> driver = OpenChosenDrive(*choice, settings, notice);
-  if (!driver) {
-    notice.Show(text::kNoCdromFound, NoticeKind::Error);
-    return kExitNoDevice;
-  }
-  DiscTOC toc;
-  DiscRecord disc;
-  std::optional<DiscReading> reading = ReadAudioDisc(*driver, toc, disc, notice);
-  if (!reading) return kExitFailed;
-  PrintToc(*reading, toc, context.out);
+  OpenedDisc opened;
+  if (int status = OpenAudioDisc(*choice, settings, notice, opened); status != kExitOk) return status;
+  PrintToc(opened.reading, opened.toc, context.out);
   return kExitOk;
 }
 
