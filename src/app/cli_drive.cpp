@@ -62,10 +62,10 @@ std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings
   return std::move(creation.driver);
 }
 
-bool ReadAudioDisc(CSCSIDriver& driver, OpenedDisc& opened, UserNotice& notice) {
-  opened.reading = ReadDisc(driver, opened.toc, opened.disc);
+bool ReadAudioDisc(OpenedDisc& opened, UserNotice& notice) {
+  opened.reading = ReadDisc(*opened.driver, opened.toc, opened.disc);
   if (opened.reading.tocRead && !opened.reading.tracks.empty()) return true;
-  std::string reason = driver.LastErrorText();
+  std::string reason = opened.driver->LastErrorText();
   notice.Show(std::string(text::kPleaseInsertAnAudioCd) + (reason.empty() ? "" : " (" + reason + ")"),
               NoticeKind::Error);
   return false;
@@ -79,7 +79,7 @@ int OpenAudioDisc(const DriveChoice& choice, Settings& settings, UserNotice& not
     notice.Show(text::kNoCdromFound, NoticeKind::Error);
     return kExitNoDevice;
   }
-  return ReadAudioDisc(*opened.driver, opened, notice) ? kExitOk : kExitFailed;
+  return ReadAudioDisc(opened, notice) ? kExitOk : kExitFailed;
 }
 
 }  // namespace sonvarek
