@@ -62,10 +62,9 @@ TEST(EightKhz, OutputIsTheInterpolatedReducedRateDecoding) {
     const char* stream;
     int32_t reduction;
   };
-  const Case cases[] = {{"iso/l2-fl10.bit", 2}, {"iso/l1-fl1.bit", 2}, {"iso/l3-he_44khz.bit", 2},
-                        {"iso/M2L3_bitrate_24_all.bit", 1}, {"iso/l2-test32.bit", 1}};
+  const Case cases[] = {{"l2-fl10", 2}, {"l1-fl1", 2}, {"l3-he_44khz", 2}, {"M2L3_bitrate_24_all", 1}, {"l2-test32", 1}};
   for (const Case& c : cases) {
-    const auto data = ReadFileBytes(VectorPath(c.stream));
+    const auto data = IsoBitstream(c.stream);
     const StreamDecodeResult eight = DecodeStream(DecoderTable[0][1], data.data(), data.size(), 0, 4);
     ASSERT_TRUE(eight.initialised) << c.stream;
     const StreamDecodeResult full = DecodeStream(DecoderTable[0][0], data.data(), data.size(), c.reduction, 1, 3200);

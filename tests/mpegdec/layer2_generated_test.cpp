@@ -3,7 +3,6 @@
 // needed by the tests only).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "mpegdec_test_support.h"
