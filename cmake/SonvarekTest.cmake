@@ -1,15 +1,12 @@
 # sonvarek_add_test(NAME SOURCES file... LIBS lib...)
 # One GoogleTest executable per unit; every test case is registered with CTest.
-# Tests find the shared reference data through SONVAREK_SHARED_DIR (../shared beside the checkout).
 include(GoogleTest OPTIONAL)
-set(SONVAREK_SHARED_DIR "${PROJECT_SOURCE_DIR}/../shared" CACHE PATH "Folder of the shared reference data")
 
 function(sonvarek_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(${name} PRIVATE
-    SONVAREK_SHARED_DIR="${SONVAREK_SHARED_DIR}"
     SONVAREK_BINARY_DIR="${PROJECT_BINARY_DIR}"
     SONVAREK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)

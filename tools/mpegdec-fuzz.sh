@@ -29,10 +29,7 @@ fi
 
 seconds=${1:-600}
 shift || true
-# Seeds: the kept corpus plus the shared conformance and robustness streams, read in place.
-seeds=()
-for folder in "$root/../shared/mpeg-vectors/iso" "$root/../shared/mpeg-vectors/robustness"; do
-  [[ -d $folder ]] && seeds+=("$folder")
-done
+# Seeds: the kept corpus plus the test data's conformance and robustness streams, read in place.
+seeds=("$root/tests/data/mpeg/iso" "$root/tests/data/mpeg/robustness")
 exec "$binary" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
   "$@" "$scratch" "$corpus" "${seeds[@]}"

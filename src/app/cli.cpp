@@ -1,6 +1,8 @@
 #include "app/cli.h"
 
 #include <array>
+#include <charconv>
+#include <filesystem>
 #include <ostream>
 #include <vector>
 
@@ -67,6 +69,19 @@ Invocation Parse(std::span<const std::string> arguments) {
 void TellUser(std::ostream& err, std::string_view line) { err << text::kCliPrefix << line << '\n'; }
 
 void StreamNotice::Show(std::string_view line, NoticeKind) { TellUser(err_, line); }
+
+std::optional<int32_t> ParseCliNumber(std::string_view text) {
+  int32_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
 
 int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
   Invocation invocation = Parse(arguments);

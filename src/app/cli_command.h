@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +45,15 @@ class StreamNotice final : public UserNotice {
 
 // Prints "sonvarek: " and the text as one line on the error stream.
 void TellUser(std::ostream& err, std::string_view text);
+
+// An option's number: decimal digits with an optional '-', nothing else, within 32
+// bits; nothing otherwise ("abc", "12x", "", " 5"). Unlike the profile-file rules,
+// a typing mistake is refused rather than read as 0 or a prefix.
+std::optional<int32_t> ParseCliNumber(std::string_view text);
+
+// The path made absolute against the working folder and normalized; unchanged when
+// the working folder is unknown.
+std::string AbsolutePath(const std::string& path);
 
 int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);

@@ -4,7 +4,9 @@
 #include <ostream>
 
 #include "app/cli_command.h"
+#include "cdrom/disc_image.h"
 #include "cdrom/driver_creation.h"
+#include "cdrom/image_drive.h"
 #include "cdrom/scsi_driver_image.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -43,23 +45,44 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
 
 namespace {
 
-std::unique_ptr<CSCSIDriver> OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice) {
-  if (!choice.image.empty()) {
-    auto driver = std::make_unique<CSCSIDriverImage>(settings, std::vector<std::string>{choice.image});
-    bool usable = driver->Init(0) != 0;
-    for (const std::string& error : driver->UnitErrors()) notice.Show(error, NoticeKind::Error);
-    if (!usable) return nullptr;
-    return driver;
+// Whether the images failed to load for what they hold rather than for being absent.
+// Only asked after a failure, so loading them once more costs nothing in a good run.
+bool AnyImageMalformed(const std::vector<std::string>& imagePaths) {
+  if (imagePaths.empty()) return false;
+  std::string error;
+  if (!ImageDriveOptionsFromEnvironment(error)) return true;
+  for (const std::string& path : imagePaths) {
+    ImageFault fault = ImageFault::None;
+    if (!DiscImage::Load(path, error, &fault) && fault == ImageFault::Malformed) return true;
   }
+  return false;
+}
+
+int OpenImageDrive(const std::string& image, Settings& settings, UserNotice& notice,
+                   std::unique_ptr<CSCSIDriver>& opened) {
+  auto driver = std::make_unique<CSCSIDriverImage>(settings, std::vector<std::string>{image});
+  bool usable = driver->Init(0) != 0;
+  for (const std::string& error : driver->UnitErrors()) notice.Show(error, NoticeKind::Error);
+  if (!usable) return NoDriveStatus({image}, notice);
+  opened = std::move(driver);
+  return kExitOk;
+}
+
+int OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice,
+                    std::unique_ptr<CSCSIDriver>& opened) {
+  if (!choice.image.empty()) return OpenImageDrive(choice.image, settings, notice, opened);
   if (choice.device) settings.CDROMDriver = *choice.device;
-  CdDriverCreation creation = CreateCdDriver(settings, notice, SystemDriveSources());
-  if (!creation.usable || creation.driver->DeviceCount() < 1) return nullptr;
+  DriveSources sources = SystemDriveSources();
+  CdDriverCreation creation = CreateCdDriver(settings, notice, sources);
+  if (!creation.usable || creation.driver->DeviceCount() < 1) return NoDriveStatus(sources.imagePaths, notice);
   if (choice.device && *choice.device >= creation.driver->DeviceCount()) {
     notice.Show(FormatText(text::kCliNoSuchUnit, *choice.device, creation.driver->DeviceCount()),
                 NoticeKind::Error);
-    return nullptr;
+    notice.Show(text::kNoCdromFound, NoticeKind::Error);
+    return kExitNoDevice;
   }
-  return std::move(creation.driver);
+  opened = std::move(creation.driver);
+  return kExitOk;
 }
 
 bool ReadAudioDisc(OpenedDisc& opened, UserNotice& notice) {
@@ -73,12 +96,14 @@ bool ReadAudioDisc(OpenedDisc& opened, UserNotice& notice) {
 
 }  // namespace
 
+int NoDriveStatus(const std::vector<std::string>& imagePaths, UserNotice& notice) {
+  if (AnyImageMalformed(imagePaths)) return kExitFailed;
+  notice.Show(text::kNoCdromFound, NoticeKind::Error);
+  return kExitNoDevice;
+}
+
 int OpenAudioDisc(const DriveChoice& choice, Settings& settings, UserNotice& notice, OpenedDisc& opened) {
-  opened.driver = OpenChosenDrive(choice, settings, notice);
-  if (!opened.driver) {
-    notice.Show(text::kNoCdromFound, NoticeKind::Error);
-    return kExitNoDevice;
-  }
+  if (int status = OpenChosenDrive(choice, settings, notice, opened.driver); status != kExitOk) return status;
   return ReadAudioDisc(opened, notice) ? kExitOk : kExitFailed;
 }
 

@@ -37,8 +37,15 @@ struct OpenedDisc {
 
 // Opens the chosen drive and reads the disc in it as the main window does. Returns kExitOk,
 // or after telling the user why: kExitNoDevice when there is no drive, kExitFailed when
-// there is no audio disc to read (with the drive's reason). The driver reads `settings` on
-// every command, so they must outlive it.
+// there is no audio disc to read (with the drive's reason) or when no drive could be
+// opened because of a malformed disc image (see NoDriveStatus). The driver reads
+// `settings` on every command, so they must outlive it.
 int OpenAudioDisc(const DriveChoice& choice, Settings& settings, UserNotice& notice, OpenedDisc& opened);
+
+// The status of a command whose drives could not be opened, their errors already told.
+// When a disc image among `imagePaths` is malformed, or $SONVAREK_CD_BAD_SECTORS is,
+// that is the user's mistake to correct: kExitFailed. Otherwise there is no drive:
+// "No CDROM found!" and kExitNoDevice (a missing image file counts as no drive).
+int NoDriveStatus(const std::vector<std::string>& imagePaths, UserNotice& notice);
 
 }  // namespace sonvarek

@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "app/cli_command.h"
+#include "app/cli_drive.h"
 #include "cdrom/driver_creation.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
@@ -30,11 +31,9 @@ int RunDevicesCommand(const CommandContext& context) {
   }
   StreamNotice notice(context.err);
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  CdDriverCreation creation = CreateCdDriver(settings, notice, SystemDriveSources(images));
-  if (!creation.usable || creation.driver->DeviceCount() < 1) {
-    notice.Show(text::kNoCdromFound, NoticeKind::Error);
-    return kExitNoDevice;
-  }
+  DriveSources sources = SystemDriveSources(images);
+  CdDriverCreation creation = CreateCdDriver(settings, notice, sources);
+  if (!creation.usable || creation.driver->DeviceCount() < 1) return NoDriveStatus(sources.imagePaths, notice);
   std::span<const DeviceRecord> devices = creation.driver->Devices();
   for (size_t i = 0; i < devices.size(); ++i) {
     context.out << FormatText("%zu  %s  %s\n", i, devices[i].devicePath,

@@ -1,9 +1,7 @@
-#include <filesystem>
 #include <ostream>
 
 #include "app/batch_console.h"
 #include "app/cli_command.h"
-#include "core/profile_file.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -28,14 +26,15 @@ bool ParseEncodeOptions(const CommandContext& context, EncodeOptions& options) {
     const std::string& argument = arguments[i];
     const bool hasValue = i + 1 < arguments.size();
     if (argument == "--bitrate" && hasValue) {
-      options.bitRateIndex = BitRateIndexOf(static_cast<uint32_t>(ParseProfileInt(arguments[++i], 0)));
+      std::optional<int32_t> kbps = ParseCliNumber(arguments[++i]);
+      if (kbps && *kbps > 0) options.bitRateIndex = BitRateIndexOf(static_cast<uint32_t>(*kbps));
       if (!options.bitRateIndex) {
         TellUser(context.err, text::kCliBitrateValues);
         return false;
       }
     } else if (argument == "--vbr" && hasValue) {
-      options.vbrQuality = ParseProfileInt(arguments[++i], -1);
-      if (*options.vbrQuality < 0 || *options.vbrQuality > 8) {
+      options.vbrQuality = ParseCliNumber(arguments[++i]);
+      if (!options.vbrQuality || *options.vbrQuality < 0 || *options.vbrQuality > 8) {
         TellUser(context.err, text::kCliVbrValues);
         return false;
       }
@@ -52,22 +51,19 @@ bool ParseEncodeOptions(const CommandContext& context, EncodeOptions& options) {
   return !options.files.empty();
 }
 
-std::string AbsolutePath(const std::string& file) {
-  std::error_code error;
-  std::filesystem::path absolute = std::filesystem::absolute(file, error);
-  return error ? file : absolute.lexically_normal().string();
-}
-
-void ApplyOverrides(const EncodeOptions& options, Settings& settings) {
+// The per-run overrides of the settings; false (after saying why) when the output
+// folder cannot be made.
+bool ApplyOverrides(const EncodeOptions& options, Settings& settings, std::ostream& err) {
   if (options.bitRateIndex) settings.BitRate = *options.bitRateIndex;
   if (options.vbrQuality) {
     settings.EnableVBR = 1;
     settings.VBRQuality = *options.vbrQuality;
   }
-  if (!options.outputFolder.empty()) {
-    settings.effectiveOutputFolder = WithOneTrailingSlash(AbsolutePath(options.outputFolder));
-    MakeSureDirectoryPathExists(settings.effectiveOutputFolder);
-  }
+  if (options.outputFolder.empty()) return true;
+  settings.effectiveOutputFolder = WithOneTrailingSlash(AbsolutePath(options.outputFolder));
+  if (MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) return true;
+  TellUser(err, text::kCantOpenOutputDirectory);
+  return false;
 }
 
 }  // namespace
@@ -81,7 +77,7 @@ int RunEncodeMp3Command(const CommandContext& context) {
   StreamNotice notice(context.err);
   auto batch = std::make_unique<ConversionBatch>();
   batch->settings = LoadSettings(SystemFolders(context.home), notice);
-  ApplyOverrides(options, batch->settings);
+  if (!ApplyOverrides(options, batch->settings, context.err)) return kExitFailed;
   Mp3EncoderLibrary library;
   LoadEncoderAtStart(library, batch->settings.MP3Encoder, notice);
   for (const std::string& file : options.files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));

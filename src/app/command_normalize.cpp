@@ -1,9 +1,7 @@
-#include <filesystem>
 #include <ostream>
 
 #include "app/batch_console.h"
 #include "app/cli_command.h"
-#include "core/profile_file.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -18,7 +16,7 @@ int RunNormalizeCommand(const CommandContext& context) {
   for (size_t i = 0; i < context.arguments.size(); ++i) {
     const std::string& argument = context.arguments[i];
     if (argument == "--ratio" && i + 1 < context.arguments.size()) {
-      ratio = ParseProfileInt(context.arguments[++i], 0);
+      ratio = ParseCliNumber(context.arguments[++i]).value_or(0);
       if (ratio < 1 || ratio > 100) {
         TellUser(context.err, text::kCliRatioValues);
         return kExitUsage;
@@ -39,11 +37,7 @@ int RunNormalizeCommand(const CommandContext& context) {
   auto batch = std::make_unique<ConversionBatch>();
   batch->settings = LoadSettings(SystemFolders(context.home), notice);
   if (ratio != 0) batch->settings.NormalizeRatio = ratio;
-  for (const std::string& file : files) {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(file, error);
-    batch->jobs.push_back(MakeFileJob(error ? file : absolute.lexically_normal().string()));
-  }
+  for (const std::string& file : files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));
   return RunBatchOnConsole(std::move(batch), BatchKind::Normalize, DefaultStepTable(), context.err);
 }
 

@@ -1,4 +1,3 @@
-#include <charconv>
 #include <ostream>
 
 #include "app/batch_console.h"
@@ -28,16 +27,9 @@ struct RipOptions {
   std::vector<std::pair<int, std::string>> titles;
 };
 
-std::optional<int> ParseNumber(std::string_view text) {
-  int value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 bool TakeTitle(const std::string& value, RipOptions& options) {
   size_t equals = value.find('=');
-  std::optional<int> track = equals == std::string::npos ? std::nullopt : ParseNumber(value.substr(0, equals));
+  std::optional<int> track = equals == std::string::npos ? std::nullopt : ParseCliNumber(value.substr(0, equals));
   if (!track || *track < 1 || *track >= kDiscEntries) return false;
   options.titles.emplace_back(*track, value.substr(equals + 1));
   return true;
@@ -101,8 +93,8 @@ std::optional<std::vector<int>> SelectTracks(const std::string& list, const std:
     size_t comma = list.find(',', start);
     std::string part = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     size_t dash = part.find('-');
-    std::optional<int> first = ParseNumber(part.substr(0, dash));
-    std::optional<int> last = dash == std::string::npos ? first : ParseNumber(part.substr(dash + 1));
+    std::optional<int> first = ParseCliNumber(part.substr(0, dash));
+    std::optional<int> last = dash == std::string::npos ? first : ParseCliNumber(part.substr(dash + 1));
     if (!first || !last || *first > *last) return std::nullopt;
     for (int number = *first; number <= *last; ++number) {
       if (!isAudioTrack(number)) return std::nullopt;
@@ -114,26 +106,25 @@ std::optional<std::vector<int>> SelectTracks(const std::string& list, const std:
   return wanted;
 }
 
-// The per-run overrides of the settings; false (after saying why) for a bad rule.
-bool ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& err) {
+// The per-run overrides of the settings: kExitOk, or the status after saying why not
+// (a bad rule is a usage mistake; an output folder that cannot be made is a failure).
+int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& err) {
   if (!options.format.empty()) settings.OutputFormat = options.format == "wav" ? 1 : options.format == "ogg" ? 2 : 0;
   if (options.rule) {
     std::string rule = *options.rule;
     if (CheckNamingRule(rule) == NamingRuleCheck::Refused) {
       TellUser(err, text::kNamingRuleNeedsToken);
-      return false;
+      return kExitUsage;
     }
     settings.NamingRule = rule;
   }
-  if (!options.output.empty()) {
-    settings.OutputFolder = options.output;
-    settings.effectiveOutputFolder = WithOneTrailingSlash(options.output);
-    if (!MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) {
-      TellUser(err, text::kCantOpenOutputDirectory);
-      return false;
-    }
-  }
-  return true;
+  if (options.output.empty()) return kExitOk;
+  // Absolute, so that the play list and the file list name files wherever they are read.
+  settings.OutputFolder = WithoutTrailingSlashes(AbsolutePath(options.output));
+  settings.effectiveOutputFolder = WithOneTrailingSlash(settings.OutputFolder);
+  if (MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) return kExitOk;
+  TellUser(err, text::kCantOpenOutputDirectory);
+  return kExitFailed;
 }
 
 void ApplyTexts(const RipOptions& options, DiscRecord& disc) {
@@ -154,7 +145,12 @@ int RunRipCommand(const CommandContext& context) {
   if (!options) return kExitUsage;
   StreamNotice notice(context.err);
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  if (!ApplyOverrides(*options, settings, context.err)) return kExitUsage;
+  if (int status = ApplyOverrides(*options, settings, context.err); status != kExitOk) return status;
+  // There is no Ogg Vorbis encoder yet: refused before the drive is even opened.
+  if (settings.OutputFormat == 2) {
+    TellUser(context.err, text::kCliOggNotAvailable);
+    return kExitFailed;
+  }
 
   OpenedDisc opened;
   if (int status = OpenAudioDisc(options->drive, settings, notice, opened); status != kExitOk) return status;

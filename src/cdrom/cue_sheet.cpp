@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "cdrom/cd_units.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 
 namespace sonvarek {
 namespace {
@@ -86,11 +88,21 @@ class CueParser {
     return false;
   }
   bool CloseTrack(bool byFile);
+  // Whether a position `fileFrames` into the current file stays on the longest disc.
+  bool OnLongestDisc(uint32_t fileFrames) const {
+    return closedFilesFrames_ + gapFrames_ + fileFrames <= kLongestDiscFrames;
+  }
+  bool PastLongestDisc(const std::string& time) { return Fail(FormatText(text::kCueTimePastLongestDisc, time)); }
 
   const std::string& cuePath_;
   CueSheet sheet_;
   int line_ = 0;
   std::string error_;
+  // What the disc holds before the current file's last index at least: the earlier
+  // files (up to their last index, as their sizes are unknown here) and every gap.
+  uint64_t closedFilesFrames_ = 0;
+  uint64_t gapFrames_ = 0;
+  uint32_t fileFrames_ = 0;
 };
 
 std::optional<CueSheet> CueParser::Parse(std::string_view text, std::string& error) {
@@ -142,6 +154,8 @@ bool CueParser::File(const std::vector<std::string>& words) {
   if (type != "BINARY") return Fail("file type '" + words[2] + "' is not supported (only BINARY)");
   if (words[1].empty()) return Fail("FILE has an empty file name");
   if (!CloseTrack(true)) return false;
+  closedFilesFrames_ += fileFrames_;
+  fileFrames_ = 0;
   std::filesystem::path folder = std::filesystem::path(cuePath_).parent_path();
   std::filesystem::path name(words[1]);
   CueFile file;
@@ -188,6 +202,7 @@ bool CueParser::Index(const std::vector<std::string>& words) {
   index.file = static_cast<int>(sheet_.files.size()) - 1;
   if (!ParseNumber(words[1], index.number, 0, 99)) return Fail("index number '" + words[1] + "' is not 0 to 99");
   if (!ParseTime(words[2], index.frames)) return Fail("'" + words[2] + "' is not a time mm:ss:ff");
+  if (!OnLongestDisc(index.frames)) return PastLongestDisc(words[2]);
   CueTrack& track = sheet_.tracks.back();
   int expected = track.indices.empty() ? (index.number == 0 ? 0 : 1) : track.indices.back().number + 1;
   if (index.number != expected) return Fail("INDEX " + words[1] + " is out of order");
@@ -201,6 +216,7 @@ bool CueParser::Index(const std::vector<std::string>& words) {
     break;
   }
   track.indices.push_back(index);
+  fileFrames_ = index.frames;
   return true;
 }
 
@@ -213,8 +229,10 @@ bool CueParser::Gap(const std::vector<std::string>& words, bool pregap) {
   if (!pregap && track.indices.empty()) return Fail("POSTGAP before an INDEX of its track");
   uint32_t frames = 0;
   if (!ParseTime(words[1], frames)) return Fail("'" + words[1] + "' is not a time mm:ss:ff");
-  (pregap ? track.pregap : track.postgap) = frames;
-  return true;
+  uint32_t& gap = pregap ? track.pregap : track.postgap;
+  gapFrames_ = gapFrames_ - gap + frames;  // a repeated line replaces the track's gap
+  gap = frames;
+  return OnLongestDisc(fileFrames_) || PastLongestDisc(words[1]);
 }
 
 bool CueParser::Flags(const std::vector<std::string>& words) {

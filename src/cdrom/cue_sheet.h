@@ -6,7 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "cdrom/cd_units.h"
+
 namespace sonvarek {
+
+// The longest disc: its every position and its length stay within 99:59:74.
+inline constexpr uint32_t kLongestDiscFrames = MsfToFrames(99, 59, 74);
 
 enum class TrackMode { Audio, Mode1Raw, Mode2Raw };  // AUDIO, MODE1/2352, MODE2/2352
 
@@ -45,8 +50,9 @@ struct CueSheet {
 // PERFORMER, SONGWRITER, ISRC and CDTEXTFILE are ignored. On any other content the
 // result is nothing and `error` reads "<cuePath>:<line>: <what is wrong>". Checks made
 // here: track numbers 1..99 rising by one, each track with an INDEX 01 as its first or
-// second index, index positions never going back within a file. File sizes are the
-// disc image's to check.
+// second index, index positions never going back within a file, and no time taking
+// the disc past kLongestDiscFrames (counting the gaps and, for each earlier file, at
+// least its last index). File sizes are the disc image's to check.
 std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error);
 
 }  // namespace sonvarek

@@ -4,33 +4,37 @@
 #include <cstring>
 
 #include "cdrom/cd_units.h"
+#include "core/string_table.h"
 
 namespace sonvarek {
 namespace {
 
 constexpr int64_t kLargestCueSheet = 1 << 20;
-// Logical block addresses of a disc fit the 24 bits the read commands carry.
-constexpr uint64_t kLargestDisc = 0xFFFFFF;
 
 std::string LineRef(const std::string& cuePath, int line) { return cuePath + ":" + std::to_string(line) + ": "; }
 
-bool ReadCueText(const std::string& cuePath, std::string& text, std::string& error) {
+ImageFault ReadCueText(const std::string& cuePath, std::string& text, std::string& error) {
   File file = File::Open(cuePath, File::Mode::Read);
   if (!file.IsOpen()) {
     error = cuePath + ": cannot open the CUE sheet: " + file.ErrorText();
-    return false;
+    return ImageFault::Unreadable;
   }
   std::optional<int64_t> size = file.Size();
-  if (!size || *size > kLargestCueSheet) {
-    error = cuePath + (size ? ": too large for a CUE sheet" : ": cannot read the CUE sheet: " + file.ErrorText());
-    return false;
+  if (size && *size > kLargestCueSheet) {
+    error = cuePath + ": too large for a CUE sheet";
+    return ImageFault::Malformed;
   }
-  text.resize(static_cast<size_t>(*size));
-  if (file.Read(text.data(), text.size()) != *size) {
+  if (size) text.resize(static_cast<size_t>(*size));
+  if (!size || file.Read(text.data(), text.size()) != *size) {
     error = cuePath + ": cannot read the CUE sheet: " + file.ErrorText();
-    return false;
+    return ImageFault::Unreadable;
   }
-  return true;
+  return ImageFault::None;
+}
+
+std::unique_ptr<DiscImage> Refused(ImageFault kind, ImageFault* fault) {
+  if (fault != nullptr) *fault = kind;
+  return nullptr;
 }
 
 // One position of the layout walk, in the order of the sheet: a track's gaps (the
@@ -61,39 +65,52 @@ std::vector<Mark> MarksOf(const CueSheet& sheet) {
 
 }  // namespace
 
-std::unique_ptr<DiscImage> DiscImage::Load(const std::string& cuePath, std::string& error) {
+std::unique_ptr<DiscImage> DiscImage::Load(const std::string& cuePath, std::string& error, ImageFault* fault) {
   std::string text;
-  if (!ReadCueText(cuePath, text, error)) return nullptr;
+  if (ImageFault read = ReadCueText(cuePath, text, error); read != ImageFault::None) return Refused(read, fault);
   std::optional<CueSheet> sheet = ParseCueSheet(text, cuePath, error);
-  if (!sheet) return nullptr;
-  return FromSheet(*sheet, cuePath, error);
+  if (!sheet) return Refused(ImageFault::Malformed, fault);
+  return FromSheet(*sheet, cuePath, error, fault);
 }
 
-std::unique_ptr<DiscImage> DiscImage::FromSheet(const CueSheet& sheet, const std::string& cuePath, std::string& error) {
+std::unique_ptr<DiscImage> DiscImage::FromSheet(const CueSheet& sheet, const std::string& cuePath, std::string& error,
+                                                ImageFault* fault) {
   std::unique_ptr<DiscImage> image(new DiscImage());
   for (const CueFile& cueFile : sheet.files) {
     BinFile bin;
-    bin.path = cueFile.path;
-    bin.file = File::Open(cueFile.path, File::Mode::Read);
-    if (!bin.file.IsOpen()) {
-      error = LineRef(cuePath, cueFile.line) + "cannot open '" + cueFile.name + "': " + bin.file.ErrorText();
-      return nullptr;
+    if (ImageFault opened = OpenBin(cueFile, cuePath, bin, error); opened != ImageFault::None) {
+      return Refused(opened, fault);
     }
-    std::optional<int64_t> size = bin.file.Size();
-    if (!size || *size % kSectorBytes != 0) {
-      error = LineRef(cuePath, cueFile.line) + "'" + cueFile.name + "' is " +
-              (size ? std::to_string(*size) + " bytes, not a whole number of 2352-byte sectors" : "unreadable");
-      return nullptr;
-    }
-    if (static_cast<uint64_t>(*size) / kSectorBytes > kLargestDisc) {
-      error = LineRef(cuePath, cueFile.line) + "'" + cueFile.name + "' is too large for a CD";
-      return nullptr;
-    }
-    bin.sectors = static_cast<uint32_t>(*size / kSectorBytes);
     image->files_.push_back(std::move(bin));
   }
-  if (!image->LayOut(sheet, cuePath, error)) return nullptr;
+  if (!image->LayOut(sheet, cuePath, error)) return Refused(ImageFault::Malformed, fault);
+  if (fault != nullptr) *fault = ImageFault::None;
   return image;
+}
+
+ImageFault DiscImage::OpenBin(const CueFile& cueFile, const std::string& cuePath, BinFile& bin, std::string& error) {
+  const std::string where = LineRef(cuePath, cueFile.line) + "'" + cueFile.name + "'";
+  bin.path = cueFile.path;
+  bin.file = File::Open(cueFile.path, File::Mode::Read);
+  if (!bin.file.IsOpen()) {
+    error = LineRef(cuePath, cueFile.line) + "cannot open '" + cueFile.name + "': " + bin.file.ErrorText();
+    return ImageFault::Unreadable;
+  }
+  std::optional<int64_t> size = bin.file.Size();
+  if (!size) {
+    error = where + " is unreadable";
+    return ImageFault::Unreadable;
+  }
+  if (*size % kSectorBytes != 0) {
+    error = where + " is " + std::to_string(*size) + " bytes, not a whole number of 2352-byte sectors";
+    return ImageFault::Malformed;
+  }
+  if (static_cast<uint64_t>(*size) / kSectorBytes > kLongestDiscFrames) {
+    error = where + " is too large for a CD";
+    return ImageFault::Malformed;
+  }
+  bin.sectors = static_cast<uint32_t>(*size / kSectorBytes);
+  return ImageFault::None;
 }
 
 // Walks the files in order, placing file contents and inserted silence on the disc
@@ -136,8 +153,8 @@ bool DiscImage::LayOut(const CueSheet& sheet, const std::string& cuePath, std::s
     place(static_cast<int>(f), position, files_[f].sectors - position);
   }
   place(-1, 0, sheet.tracks.back().postgap);
-  if (sector > kLargestDisc) {
-    error = cuePath + ": the disc image is longer than a CD can address";
+  if (sector > kLongestDiscFrames) {
+    error = cuePath + ": " + text::kImagePastLongestDisc;
     return false;
   }
   leadOut_ = static_cast<uint32_t>(sector);

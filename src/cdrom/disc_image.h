@@ -10,6 +10,11 @@
 
 namespace sonvarek {
 
+// Why an image did not load: a file that cannot be opened or read, or files that
+// are there but do not make a disc (a malformed sheet, a BIN file of part sectors,
+// an index past its file's end, a disc longer than a CD).
+enum class ImageFault { None, Unreadable, Malformed };
+
 // A track of a disc image with its addresses on the disc.
 struct ImageTrack {
   int number = 0;
@@ -25,10 +30,12 @@ struct ImageTrack {
 class DiscImage {
  public:
   // Reads and lays out `cuePath`. Nothing, with `error` naming the file (and the
-  // line of the sheet where there is one), when the sheet or a BIN file is missing,
-  // unreadable or malformed.
-  static std::unique_ptr<DiscImage> Load(const std::string& cuePath, std::string& error);
-  static std::unique_ptr<DiscImage> FromSheet(const CueSheet& sheet, const std::string& cuePath, std::string& error);
+  // line of the sheet where there is one) and `fault` saying which kind it is, when
+  // the sheet or a BIN file is missing, unreadable or malformed.
+  static std::unique_ptr<DiscImage> Load(const std::string& cuePath, std::string& error,
+                                         ImageFault* fault = nullptr);
+  static std::unique_ptr<DiscImage> FromSheet(const CueSheet& sheet, const std::string& cuePath, std::string& error,
+                                              ImageFault* fault = nullptr);
 
   const std::vector<ImageTrack>& Tracks() const { return tracks_; }
   uint32_t LeadOutSector() const { return leadOut_; }
@@ -53,6 +60,7 @@ class DiscImage {
     uint32_t sectors = 0;
   };
 
+  static ImageFault OpenBin(const CueFile& cueFile, const std::string& cuePath, BinFile& bin, std::string& error);
   bool LayOut(const CueSheet& sheet, const std::string& cuePath, std::string& error);
   void AddSegment(int file, uint64_t fileSector, uint32_t count);
   bool ReadSegment(const Segment& segment, uint32_t first, uint32_t count, uint8_t* out);

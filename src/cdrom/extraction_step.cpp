@@ -13,6 +13,7 @@
 #include "jobs/mp3_encoding_step.h"
 #include "jobs/wav_file.h"
 #include "jobs/wav_normalizer.h"
+#include "platform/staged_file.h"
 
 namespace sonvarek {
 namespace {
@@ -32,6 +33,8 @@ uint32_t TickCount() {
 class Extraction {
  public:
   explicit Extraction(ConversionBatch& batch) : batch_(batch), job_(batch.CurrentJob()), settings_(batch.settings) {}
+  // An output that did not complete never takes its name (the staged file goes with
+  // it), and a temporary WAV file that nothing will encode is removed.
   ~Extraction() {
     if (!keepTemporary_ && !batch_.noTemporaryFile && !batch_.temporaryPath.empty()) {
       std::remove(batch_.temporaryPath.c_str());
@@ -53,12 +56,20 @@ class Extraction {
   bool ReadOneBlock(uint32_t sector, uint32_t count);
   bool FinishFile();
   bool Normalize();
+  bool Complete();
   void Log(std::string line) const { batch_.Log(std::move(line)); }
-  void LogFileError() const {
-    Log(FormatLogLine(logformat::kErrorSystem, FormatText(logformat::kFileOperationError, file_.ErrorText())));
+  void LogFileError() {
+    LogFileError(Output().ErrorText());
+  }
+  void LogFileError(const std::string& text) const {
+    Log(FormatLogLine(logformat::kErrorSystem, FormatText(logformat::kFileOperationError, text)));
+  }
+  void Drop() {
+    file_.Close();
+    staged_.Discard();
   }
   int Fail() {
-    if (file_.IsOpen()) FinishFile();
+    Drop();
     return 0;
   }
 
@@ -67,8 +78,11 @@ class Extraction {
   const Settings& settings_;
   uint32_t bufferSectors_ = 26;
   std::vector<uint8_t> buffer_;
-  File file_;
-  std::string outputPath_;
+  File file_;             // the temporary WAV file
+  StagedFile staged_;     // or the final WAV output, until it is complete
+  File& Output() { return batch_.noTemporaryFile ? staged_.file() : file_; }
+  std::string outputPath_;   // the final or the temporary path
+  std::string writtenPath_;  // where the bytes are until the output is complete
   uint32_t written_ = 0;
   PeakMeter peak_;
   Clock::time_point loopStart_;
@@ -88,6 +102,10 @@ bool Extraction::PrepareTemporaryFile() {
 
 bool Extraction::HasFreeSpace() {
   uint64_t needed = static_cast<uint64_t>(job_.endSector - job_.startSector) * kCdSectorBytes;
+  if (needed > kMaxWavDataBytes) {
+    Log(FormatLogLine(logformat::kErrorWavTooLarge, job_.sourceName));
+    return false;
+  }
   const std::string& where = batch_.noTemporaryFile ? settings_.effectiveOutputFolder : batch_.temporaryPath;
   FreeSpaceCheck check = CheckFreeDiskSpace(where, needed, *batch_.diskSpace);
   if (check.enough) return true;
@@ -122,17 +140,21 @@ bool Extraction::LeadInRead() {
 
 bool Extraction::OpenOutput() {
   if (batch_.noTemporaryFile) {
-    outputPath_ = BuildOutputPath(job_, settings_.effectiveOutputFolder, ".WAV", settings_);
-    file_ = File::Open(outputPath_, File::Mode::CreateTruncate);
-    if (!file_.IsOpen()) {
+    std::optional<std::string> path = TrackOutputPath(batch_, job_, ".WAV");
+    if (!path) return false;
+    outputPath_ = *path;
+    staged_ = StagedFile::Create(outputPath_);
+    if (!staged_.IsOpen()) {
       Log(FormatLogLine(logformat::kErrorCantOpenFile, outputPath_));
       return false;
     }
+    writtenPath_ = staged_.stagingPath();
     job_.outputPath = outputPath_;
     job_.outputFolder = settings_.effectiveOutputFolder;
     return true;
   }
   outputPath_ = batch_.temporaryPath;
+  writtenPath_ = outputPath_;
   file_ = File::Open(outputPath_, File::Mode::CreateTruncate);
   if (!file_.IsOpen()) {
     Log(FormatLogLine(logformat::kErrorCantOpenTemporaryFile, outputPath_));
@@ -158,7 +180,7 @@ Extraction::LoopEnd Extraction::ReadBlocks() {
     }
     size_t bytes = static_cast<size_t>(count) * kCdSectorBytes;
     if (settings_.Normalize != 0) peak_.Add(buffer_.data(), bytes);
-    if (!file_.WriteAll(buffer_.data(), bytes)) {
+    if (!Output().WriteAll(buffer_.data(), bytes)) {
       LogFileError();
       return LoopEnd::Failed;
     }
@@ -170,12 +192,15 @@ Extraction::LoopEnd Extraction::ReadBlocks() {
   return LoopEnd::Completed;
 }
 
-// The header is rewritten for what was written, so even an interrupted file is a
-// valid WAV file of the part that was read.
+// The header is rewritten for what was written, then the data is flushed to disk
+// and the file closed, so that a write error that only shows there is caught.
 bool Extraction::FinishFile() {
-  if (WriteCdWavHeader(file_, written_) && file_.Close()) return true;
-  LogFileError();
-  file_.Close();
+  if (!WriteCdWavHeader(Output(), written_)) {
+    LogFileError();
+    return false;
+  }
+  if (batch_.noTemporaryFile ? staged_.Close() : file_.Close()) return true;
+  LogFileError(batch_.noTemporaryFile ? staged_.ErrorText() : file_.ErrorText());
   return false;
 }
 
@@ -184,7 +209,14 @@ bool Extraction::Normalize() {
   if (factor == 0.0) return true;  // nothing but silence
   std::string shown = batch_.noTemporaryFile ? outputPath_ : std::string(text::kTemporaryWaveFile);
   if (batch_.progressWindow != nullptr) batch_.progressWindow->Send({Message::JobPhase, 1, 0, shown});
-  return ScaleWavFile(batch_.progressWindow, outputPath_, factor, batch_);
+  return ScaleWavFile(batch_.progressWindow, writtenPath_, factor, batch_);
+}
+
+// A WAV output takes its final name only now, whole.
+bool Extraction::Complete() {
+  if (!batch_.noTemporaryFile || staged_.Commit()) return true;
+  LogFileError(staged_.ErrorText());
+  return false;
 }
 
 int Extraction::Run() {
@@ -197,7 +229,7 @@ int Extraction::Run() {
       !OpenOutput()) {
     return 0;
   }
-  if (!WriteCdWavHeader(file_, 0)) {
+  if (!WriteCdWavHeader(Output(), 0)) {
     LogFileError();
     return Fail();
   }
@@ -207,10 +239,17 @@ int Extraction::Run() {
   LoopEnd end = ReadBlocks();
   if (end == LoopEnd::Failed) return Fail();
   batch_.PostProgress(Message::ExtractProgress, 1000, MillisecondsSince(loopStart_));
-  if (!FinishFile()) return 0;
-  if (end == LoopEnd::Cancelled) return 1;  // the destructor removes a temporary file
-
-  if (settings_.Normalize != 0 && (!Normalize() || batch_.cancelled)) return batch_.cancelled ? 1 : 0;
+  if (!FinishFile()) return Fail();
+  // A cancelled output is dropped; the destructor removes a temporary file.
+  if (end == LoopEnd::Cancelled) {
+    Drop();
+    return 1;
+  }
+  if (settings_.Normalize != 0 && (!Normalize() || batch_.cancelled)) {
+    Drop();
+    return batch_.cancelled ? 1 : 0;
+  }
+  if (!Complete()) return Fail();
   Log(FormatLogLine(logformat::kExtractingOk, job_.sourceName));
   keepTemporary_ = true;
   return 1;

@@ -1,5 +1,7 @@
 #include "core/output_naming.h"
 
+#include <filesystem>
+
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "platform/folders.h"
@@ -24,6 +26,27 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 std::string OrDefault(const std::string& value, const char* fallback) { return value.empty() ? fallback : value; }
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// Newlines, escapes and NULs in disc texts would break file names and play lists.
+std::string ControlCharactersToBlanks(std::string text) {
+  for (char& c : text) {
+    if (IsControl(c)) c = ' ';
+  }
+  return text;
+}
+
+// A replacement string may never make a subfolder or smuggle in a control character.
+std::array<std::string, 10> SafeReplacements(const std::array<std::string, 10>& replacements) {
+  std::array<std::string, 10> safe;
+  for (size_t i = 0; i < replacements.size(); ++i) {
+    for (char c : replacements[i]) {
+      if (c != '/' && c != '\\' && !IsControl(c)) safe[i] += c;
+    }
+  }
+  return safe;
+}
+
 bool IsOnlyDots(std::string_view component) {
   return !component.empty() && component.find_first_not_of('.') == std::string_view::npos;
 }
@@ -47,30 +70,53 @@ std::string DefuseDotComponents(std::string_view relative, const std::string& st
 }  // namespace
 
 std::string ReplaceForbiddenCharacters(std::string_view text, const std::array<std::string, 10>& replacements) {
+  const std::array<std::string, 10> safe = SafeReplacements(replacements);
   std::string result(text);
   for (size_t i = 0; i < kForbidden.size(); ++i) {
-    result = ReplaceAll(result, std::string_view(&kForbidden[i], 1), replacements[i]);
+    result = ReplaceAll(result, std::string_view(&kForbidden[i], 1), safe[i]);
   }
   return result;
 }
 
-std::string BuildOutputPath(const ConversionJob& job, std::string_view folder, std::string_view extension,
-                            const Settings& settings) {
+std::string ExpandOutputPath(const ConversionJob& job, std::string_view folder, std::string_view extension,
+                             const Settings& settings) {
   const auto& replace = settings.ReplaceStr;
-  std::array<std::string, 5> values = {
-      ReplaceForbiddenCharacters(OrDefault(job.tags.Artist, text::kUnknownArtist), replace),
-      ReplaceForbiddenCharacters(OrDefault(job.tags.Album, text::kUnknownAlbum), replace),
-      ReplaceForbiddenCharacters(job.sourceName, replace),
-      FormatText("%02d", job.trackIndex + 1),
-      ReplaceForbiddenCharacters(OrDefault(job.tags.Year, text::kUnknownYear), replace),
+  auto value = [&replace](const std::string& text) {
+    return ReplaceForbiddenCharacters(ControlCharactersToBlanks(text), replace);
   };
-  std::string expanded = settings.NamingRule;
+  std::array<std::string, 5> values = {
+      value(OrDefault(job.tags.Artist, text::kUnknownArtist)),
+      value(OrDefault(job.tags.Album, text::kUnknownAlbum)),
+      value(job.sourceName),
+      FormatText("%02d", job.trackIndex + 1),
+      value(OrDefault(job.tags.Year, text::kUnknownYear)),
+  };
+  std::string expanded = ControlCharactersToBlanks(settings.NamingRule);
   for (size_t i = 0; i < kTokens.size(); ++i) expanded = ReplaceAll(expanded, kTokens[i], values[i]);
 
   std::string path = WithoutTrailingSlashes(folder);
   if (path != "/") path += '/';
-  path += DefuseDotComponents(expanded, replace[0]);
+  path += DefuseDotComponents(expanded, SafeReplacements(replace)[0]);
   path += extension;
+  return path;
+}
+
+bool LiesInsideFolder(std::string_view path, std::string_view folder) {
+  namespace fs = std::filesystem;
+  fs::path inside = fs::path(path).lexically_normal();
+  fs::path base = fs::path(WithoutTrailingSlashes(folder)).lexically_normal();
+  fs::path relative = inside.lexically_relative(base);
+  if (relative.empty() || relative == ".") return false;
+  for (const fs::path& part : relative) {
+    if (part == "..") return false;
+  }
+  return true;
+}
+
+std::optional<std::string> BuildOutputPath(const ConversionJob& job, std::string_view folder,
+                                           std::string_view extension, const Settings& settings) {
+  std::string path = ExpandOutputPath(job, folder, extension, settings);
+  if (!LiesInsideFolder(path, folder)) return std::nullopt;
   MakeSureDirectoryPathExists(path);
   return path;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,16 +22,27 @@ inline constexpr std::array<const char*, 10> kPresetNamingRules = {
 // Replaces every forbidden file-name character by its replacement string, one
 // character after the other in the order * : ? " | / \ < > blank (all '*' first,
 // then all ':' …). A later step also acts on what an earlier one inserted.
+// Separators and control characters are left out of the replacement strings, so a
+// replacement never makes a subfolder.
 std::string ReplaceForbiddenCharacters(std::string_view text, const std::array<std::string, 10>& replacements);
 
 // The full path of a CD track's output file: `folder` (trailing blanks and
 // separators removed) + "/" + the naming rule expanded with the job's texts +
-// `extension` (".WAV", ".MP3", ".ogg"). '\' and '/' in the rule make subfolders,
-// which are created (a failure shows later, when the file is opened). A path
-// component made only of dots ("." or ".." from a disc text) has its dots replaced
-// by the '*' replacement, so that no expanded path leaves `folder`.
-std::string BuildOutputPath(const ConversionJob& job, std::string_view folder, std::string_view extension,
-                            const Settings& settings);
+// `extension` (".WAV", ".MP3", ".ogg"). '\' and '/' in the rule make subfolders.
+// Control characters of the texts and the rule become blanks; a path component made
+// only of dots ("." or ".." from a disc text) has its dots replaced by the '*'
+// replacement (or "#"). Makes no folder.
+std::string ExpandOutputPath(const ConversionJob& job, std::string_view folder, std::string_view extension,
+                             const Settings& settings);
+
+// Whether `path` names something below `folder` (lexically: no ".." leads out).
+bool LiesInsideFolder(std::string_view path, std::string_view folder);
+
+// ExpandOutputPath, then the subfolders are created (a failure shows later, when the
+// file is opened). Nothing, and no folder made, when the path would lie outside
+// `folder`, whatever the settings say.
+std::optional<std::string> BuildOutputPath(const ConversionJob& job, std::string_view folder,
+                                           std::string_view extension, const Settings& settings);
 
 // The output of a converted file: `folder` + "/" + the source's name without its
 // folder and last extension + `extension`.

@@ -1,10 +1,11 @@
 #include "core/profile_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 #include "platform/file.h"
@@ -79,16 +80,28 @@ std::string CutUtf8(std::string text, size_t limit) {
   return text;
 }
 
+// Grows with what is read, so a small file costs no more than its size.
+std::string ReadAtMost(std::istream& stream, size_t limit) {
+  std::string text;
+  std::array<char, 16384> block{};
+  while (text.size() < limit) {
+    stream.read(block.data(), static_cast<std::streamsize>(std::min(block.size(), limit - text.size())));
+    if (stream.gcount() <= 0) break;
+    text.append(block.data(), static_cast<size_t>(stream.gcount()));
+  }
+  return text;
+}
+
 }  // namespace
 
-int32_t ParseProfileInt(std::string_view text, int32_t fallback) {
+int32_t ParseProfileInt(std::string_view text) {
   text = Trim(text);
   bool negative = false;
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
     negative = text.front() == '-';
     text.remove_prefix(1);
   }
-  if (text.empty() || text.front() < '0' || text.front() > '9') return fallback;
+  if (text.empty() || text.front() < '0' || text.front() > '9') return 0;
   int64_t value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') break;
@@ -100,13 +113,19 @@ int32_t ParseProfileInt(std::string_view text, int32_t fallback) {
   return static_cast<int32_t>(value);
 }
 
-ProfileFile ProfileFile::Load(const std::string& path, bool* loaded) {
+ProfileFile ProfileFile::Load(const std::string& path, ProfileLoad* outcome) {
   std::ifstream stream(path, std::ios::binary);
-  if (loaded != nullptr) *loaded = static_cast<bool>(stream);
+  if (outcome != nullptr) *outcome = ProfileLoad::Missing;
   if (!stream) return ProfileFile();
-  std::ostringstream text;
-  text << stream.rdbuf();
-  return Parse(text.str());
+  // One byte past the limit tells a file of exactly the limit from a larger one.
+  std::string text = ReadAtMost(stream, kLargestProfileBytes + 1);
+  const bool cut = text.size() > kLargestProfileBytes;
+  if (cut) {
+    size_t lastBreak = text.rfind('\n', kLargestProfileBytes - 1);
+    text.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+  }
+  if (outcome != nullptr) *outcome = cut ? ProfileLoad::Cut : ProfileLoad::Whole;
+  return Parse(text);
 }
 
 ProfileFile ProfileFile::Parse(std::string_view text) {
@@ -163,7 +182,7 @@ std::string ProfileFile::GetString(std::string_view section, std::string_view ke
 
 int32_t ProfileFile::GetInt(std::string_view section, std::string_view key, int32_t fallback) const {
   std::optional<std::string> value = Find(section, key);
-  return value ? ParseProfileInt(*value, fallback) : fallback;
+  return value ? ParseProfileInt(*value) : fallback;
 }
 
 void ProfileFile::SetString(std::string_view section, std::string_view key, std::string_view value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,6 +8,17 @@
 #include <vector>
 
 namespace sonvarek {
+
+// Profile files are small; a larger one is junk, and is read only up to this size
+// so that it can never take the memory of the whole file.
+inline constexpr size_t kLargestProfileBytes = size_t{1} << 20;
+
+// How ProfileFile::Load found the file.
+enum class ProfileLoad {
+  Missing,  // absent or unreadable: an empty profile
+  Whole,
+  Cut,  // larger than kLargestProfileBytes: read up to the last whole line inside that size
+};
 
 // A profile file (Settings.ini, cdplayer.ini, the disc cache files) held in memory
 // line by line, so that writing one key leaves every other line as it was:
@@ -22,8 +34,9 @@ class ProfileFile {
  public:
   ProfileFile() = default;
 
-  // A missing or unreadable file loads as an empty profile; `loaded` tells which.
-  static ProfileFile Load(const std::string& path, bool* loaded = nullptr);
+  // A missing or unreadable file loads as an empty profile. Saving a cut profile
+  // writes only what was read.
+  static ProfileFile Load(const std::string& path, ProfileLoad* outcome = nullptr);
   static ProfileFile Parse(std::string_view text);
 
   // The raw value of a key, or nothing when the section or key is missing.
@@ -34,10 +47,9 @@ class ProfileFile {
   std::string GetString(std::string_view section, std::string_view key, std::string_view fallback,
                         size_t bufferSize) const;
 
-  // GetPrivateProfileInt: a missing or empty value gives `fallback`; otherwise an
-  // optional sign and the leading decimal digits are read ("12abc" is 12, "-7" is
-  // −7) and a value without leading digits gives `fallback`. Out-of-range numbers
-  // saturate at the limits of 32 bits.
+  // GetPrivateProfileInt: a missing section or key gives `fallback`; a present value
+  // is read by ParseProfileInt, so an empty value or one without leading digits
+  // ("abc", "") is 0, as on Windows.
   int32_t GetInt(std::string_view section, std::string_view key, int32_t fallback) const;
 
   // WritePrivateProfileString: replaces the first matching key's line, or adds the
@@ -67,7 +79,10 @@ class ProfileFile {
   bool byteOrderMark_ = false;
 };
 
-// Parses a profile integer by the rules of ProfileFile::GetInt.
-int32_t ParseProfileInt(std::string_view text, int32_t fallback);
+// A profile integer: after optional white space and sign, the leading decimal digits
+// ("12abc" is 12, "-7" is −7, "0x10" is 0); 0 when there are none. Out-of-range
+// numbers saturate at the limits of 32 bits. Lenient by design: command-line
+// values want a strict parser instead.
+int32_t ParseProfileInt(std::string_view text);
 
 }  // namespace sonvarek

@@ -36,7 +36,7 @@ struct Settings {
   int32_t RetryTimes = 5;
   int32_t DisableAutoPlay = 1;
   int32_t StopPlayExit = 1;
-  int32_t BufferSize = 26;
+  int32_t BufferSize = 26;  // sectors per read request, 1..255
   int32_t DeviceType = 0;
 
   // [COLOR]

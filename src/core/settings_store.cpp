@@ -79,7 +79,8 @@ const std::vector<Key>& SettingKeys() {
     k.push_back(IntKey{"CDROM", "RetryTimes", SETTING(RetryTimes), BelowBecomes<1, 5>});
     k.push_back(IntKey{"CDROM", "DisableAutoPlay", SETTING(DisableAutoPlay)});
     k.push_back(IntKey{"CDROM", "StopPlayExit", SETTING(StopPlayExit)});
-    k.push_back(IntKey{"CDROM", "BufferSize", SETTING(BufferSize), BelowBecomes<1, 26>});
+    // One read request carries at most 255 sectors (255 × 2352 bytes), the options page's range.
+    k.push_back(IntKey{"CDROM", "BufferSize", SETTING(BufferSize), OutsideBecomes<1, 255, 26>});
     k.push_back(IntKey{"CDROM", "DeviceType", SETTING(DeviceType), OutsideBecomes<0, 11, 0>});
 
     k.push_back(IntKey{"COLOR", "TextColor", SETTING(TextColor)});
@@ -146,22 +147,35 @@ void DeriveFolders(Settings& settings, const PlatformFolders& folders) {
   settings.temporaryFolder = settings.TEMPDIRECTORY;
 }
 
-void MakeFolders(Settings& settings, const PlatformFolders& folders, UserNotice& notice) {
-  if (!MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) {
-    if (MakeSureDirectoryPathExists(WithOneTrailingSlash(folders.defaultOutputFolder))) {
-      settings.OutputFolder = folders.defaultOutputFolder;
-      settings.effectiveOutputFolder = WithOneTrailingSlash(settings.OutputFolder);
-    } else {
-      notice.Show(text::kCantOpenOutputDirectory, NoticeKind::Error);
-    }
+struct FolderTexts {
+  const char* cantOpen;
+  const char* usedInstead;
+};
+
+// Makes `folder`, else `fallback`; true when `fallback` is to be used. The user is
+// told of a fallback and which folder it is, or only that the folder cannot be opened
+// when neither can be made.
+bool FallsBack(std::string_view folder, std::string_view fallback, FolderTexts texts, UserNotice& notice) {
+  if (MakeSureDirectoryPathExists(folder)) return false;
+  if (!MakeSureDirectoryPathExists(WithOneTrailingSlash(fallback))) {
+    notice.Show(texts.cantOpen, NoticeKind::Error);
+    return false;
   }
-  if (!MakeSureDirectoryPathExists(settings.temporaryFolder)) {
-    if (MakeSureDirectoryPathExists(folders.systemTemporaryFolder)) {
-      settings.TEMPDIRECTORY = WithOneTrailingSlash(folders.systemTemporaryFolder);
-      settings.temporaryFolder = settings.TEMPDIRECTORY;
-    } else {
-      notice.Show(text::kCantOpenTempDirectory, NoticeKind::Error);
-    }
+  notice.Show(texts.cantOpen, NoticeKind::Warning);
+  notice.Show(FormatText(texts.usedInstead, WithoutTrailingSlashes(fallback)), NoticeKind::Information);
+  return true;
+}
+
+void MakeFolders(Settings& settings, const PlatformFolders& folders, UserNotice& notice) {
+  if (FallsBack(settings.effectiveOutputFolder, folders.defaultOutputFolder,
+                {text::kCantOpenOutputDirectory, text::kOutputFolderUsedInstead}, notice)) {
+    settings.OutputFolder = folders.defaultOutputFolder;
+    settings.effectiveOutputFolder = WithOneTrailingSlash(settings.OutputFolder);
+  }
+  if (FallsBack(settings.temporaryFolder, folders.systemTemporaryFolder,
+                {text::kCantOpenTempDirectory, text::kTempFolderUsedInstead}, notice)) {
+    settings.TEMPDIRECTORY = WithOneTrailingSlash(folders.systemTemporaryFolder);
+    settings.temporaryFolder = settings.TEMPDIRECTORY;
   }
 }
 
@@ -202,7 +216,11 @@ Settings ReadSettings(const ProfileFile& profile, const PlatformFolders& folders
 }
 
 Settings LoadSettings(const PlatformFolders& folders, UserNotice& notice) {
-  Settings settings = ReadSettings(ProfileFile::Load(SettingsFilePath(folders)), folders);
+  const std::string path = SettingsFilePath(folders);
+  ProfileLoad outcome = ProfileLoad::Missing;
+  ProfileFile profile = ProfileFile::Load(path, &outcome);
+  if (outcome == ProfileLoad::Cut) notice.Show(FormatText(text::kSettingsFileTooLarge, path), NoticeKind::Warning);
+  Settings settings = ReadSettings(profile, folders);
   MakeFolders(settings, folders, notice);
   return settings;
 }

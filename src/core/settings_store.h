@@ -28,9 +28,11 @@ Settings DefaultSettings(const PlatformFolders& folders);
 
 // Reads every key in load order with its default and correction, then derives the
 // effective output folder and the temporary folder and makes sure both exist. A
-// folder that cannot be made falls back to the default one; when that fails too the
-// user is told ("Can't open  output directory!", "Can't open temp directory!") and
-// loading goes on. A missing file gives the defaults.
+// folder that cannot be made falls back to the default one, and the user is told
+// ("Can't open  output directory!", "Can't open temp directory!") and which folder is
+// used instead; when the default fails too only the first text is shown. Loading
+// goes on either way. A missing file gives the defaults; a file larger than 1 MiB is
+// read up to its last whole line inside 1 MiB, and the user is told.
 Settings LoadSettings(const PlatformFolders& folders, UserNotice& notice);
 Settings ReadSettings(const ProfileFile& profile, const PlatformFolders& folders);
 

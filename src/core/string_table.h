@@ -12,6 +12,9 @@ inline constexpr char kHomePage[] = "https://sonvarek.invalid/maker";
 // Settings store
 inline constexpr char kCantOpenOutputDirectory[] = "Can't open  output directory!";
 inline constexpr char kCantOpenTempDirectory[] = "Can't open temp directory!";
+inline constexpr char kOutputFolderUsedInstead[] = "The output folder %s is used instead.";
+inline constexpr char kTempFolderUsedInstead[] = "The temporary folder %s is used instead.";
+inline constexpr char kSettingsFileTooLarge[] = "%s is too large: only its first 1 MiB was read.";
 
 // Output naming
 inline constexpr char kNamingRuleNeedsToken[] =
@@ -105,23 +108,28 @@ inline constexpr char kCliRipUsage[] =
     "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]...";
 inline constexpr char kCliRipUnexpected[] = "rip: unexpected '%s %s'";
 inline constexpr char kCliTracksNoAudio[] = "--tracks '%s' names no audio tracks of this disc";
+inline constexpr char kCliOggNotAvailable[] =
+    "Ogg Vorbis output is not available in this version; choose --format mp3 or --format wav";
 
 // WAV files
 inline constexpr char kTemporaryWaveFile[] = "Temporary Wave File";
 
 // MP3 encoding
-inline constexpr char kNoEncodeDll[] = "No Encode DLL was found!";
+inline constexpr char kNoEncodeDll[] = "No Encode library (liblame_enc.so) was found!";
 inline constexpr char kCantLoadEncoder[] = "Cann't load Encoder! Use the old one.";
 inline constexpr char kCantLoadOldEncoder[] = "Cann't load the old Encoder! Pls restart Sonvarek Maker";
 inline constexpr char kDefaultCommentFormat[] = "%s (%s)";  // product name, home page
 inline constexpr char kUnexpectedEndOfFile[] = "unexpected end of file";
+inline constexpr char kTagUpdateFailed[] = "the ID3v2 tag could not be written whole";
 
 // CD-ROM access
-inline constexpr char kErrorInitializeCdromNative[] = "Error while initialize CD-ROM under NT/2000/XP (Native).";
+inline constexpr char kErrorInitializeCdromNative[] = "Error while initialize CD-ROM under Linux (SG_IO on /dev/sr*).";
 inline constexpr char kErrorInitializeCdromAspi[] =
-    "Error while initialize CD-ROM. Please make sure the ASPI manager has been correctly setup.";
+    "Error while initialize CD-ROM. Please make sure the SCSI generic driver (sg, /dev/sg*) has been correctly setup.";
 inline constexpr char kDeviceStatusFormat[] = "Device: %s";
 inline constexpr char kNoCdromFound[] = "No CDROM found!";
+inline constexpr char kCueTimePastLongestDisc[] = "'%s' runs the disc past 99:59:74, the longest a CD can be";
+inline constexpr char kImagePastLongestDisc[] = "the disc image runs past 99:59:74, the longest a CD can be";
 inline constexpr char kPleaseInsertAnAudioCd[] = "Please Insert An Audio CD!";
 // The drive types of setting DeviceType, in index order (the CD-ROM page's Type list).
 inline constexpr const char* kDriveTypeNames[] = {"GENERIC", "TOSHIBA", "IBM",     "NEC",     "DEC",  "KODAK",

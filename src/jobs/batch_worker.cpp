@@ -1,6 +1,13 @@
 #include "jobs/batch_worker.h"
 
+#include <filesystem>
+
 #include "core/output_naming.h"
+#include "jobs/job_log.h"
+#include "jobs/log_formats.h"
+#include "jobs/output_clash.h"
+#include "platform/folders.h"
+#include "platform/staged_file.h"
 #include "platform/thread_priority.h"
 
 namespace sonvarek {
@@ -25,8 +32,27 @@ Next AfterStep(const ConversionBatch& batch, int result) {
   return result == 0 ? Next::Fail : Next::Continue;
 }
 
+// A temporary WAV file of a rip is gone when its job ends, however it ends: after a
+// failed encoding nobody would ever find it in the temporary folder.
+class TemporaryWavOfJob {
+ public:
+  explicit TemporaryWavOfJob(ConversionBatch& batch) : batch_(batch) {}
+  ~TemporaryWavOfJob() {
+    if (batch_.noTemporaryFile || batch_.temporaryPath.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove(batch_.temporaryPath, ignored);
+    batch_.temporaryPath.clear();
+  }
+  TemporaryWavOfJob(const TemporaryWavOfJob&) = delete;
+  TemporaryWavOfJob& operator=(const TemporaryWavOfJob&) = delete;
+
+ private:
+  ConversionBatch& batch_;
+};
+
 Next RipJob(ConversionBatch& batch, const StepTable& steps, int32_t outputFormat) {
   ConversionJob& job = batch.CurrentJob();
+  TemporaryWavOfJob temporary(batch);
   if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::JobPhase, 0, 0, job.sourceName});
   if (batch.mainWindow != nullptr) batch.mainWindow->Post({Message::SelectTrackRow, job.trackIndex, 0, {}});
   Next next = AfterStep(batch, steps.extract(batch));
@@ -57,10 +83,43 @@ Next NormalizeJob(ConversionBatch& batch, const StepTable& steps) {
   return AfterStep(batch, steps.normalize(batch));
 }
 
+bool WritesIntoOutputFolder(BatchKind kind) { return kind != BatchKind::Normalize; }
+
+// A folder we cannot write into fails the batch before a track is read, not after
+// the first track was read in vain. The test is a real file, since permissions
+// alone do not tell (read-only mounts, root).
+bool OutputFolderWritable(const ConversionBatch& batch) {
+  const std::string& folder = batch.settings.effectiveOutputFolder;
+  MakeSureDirectoryPathExists(folder);
+  StagedFile probe = StagedFile::Create(WithOneTrailingSlash(folder) + "write-test");
+  if (probe.IsOpen()) return true;
+  batch.Log(FormatLogLine(logformat::kErrorOutputFolderNotWritable, folder, probe.ErrorText()));
+  return false;
+}
+
+// Checks that need no track read and no file opened; false after the log line.
+bool Preflight(ConversionBatch& batch, BatchKind kind) {
+  if (std::optional<OutputClash> clash = FindOutputClash(batch, kind)) {
+    batch.Log(FormatLogLine(logformat::kErrorOutputClash, clash->firstSource, clash->secondSource, clash->path));
+    return false;
+  }
+  return !WritesIntoOutputFolder(kind) || batch.jobs.empty() || OutputFolderWritable(batch);
+}
+
+// After a failure the user learns which jobs of the batch were never started.
+void LogJobsNotDone(const ConversionBatch& batch) {
+  std::string names;
+  for (size_t i = batch.currentJob + 1; i < batch.jobs.size(); ++i) {
+    names += (names.empty() ? "" : ", ") + batch.jobs[i].sourceName;
+  }
+  if (!names.empty()) batch.Log(FormatLogLine(logformat::kNotDone, names));
+}
+
 }  // namespace
 
 void RunBatch(ConversionBatch& batch, BatchKind kind, const StepTable& steps) {
   const int32_t outputFormat = batch.settings.OutputFormat;  // read once, when the worker starts
+  if (!Preflight(batch, kind)) return End(batch, false);
   for (batch.currentJob = 0; batch.currentJob < batch.jobs.size(); ++batch.currentJob) {
     Next next = Next::Continue;
     switch (kind) {
@@ -70,7 +129,10 @@ void RunBatch(ConversionBatch& batch, BatchKind kind, const StepTable& steps) {
       case BatchKind::Decode: next = DecodeJob(batch, steps); break;
       case BatchKind::Normalize: next = NormalizeJob(batch, steps); break;
     }
-    if (next == Next::Fail) return End(batch, false);
+    if (next == Next::Fail) {
+      LogJobsNotDone(batch);
+      return End(batch, false);
+    }
     if (next == Next::Succeed) return End(batch, true);
   }
   End(batch, true);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/output_naming.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_encoding_step.h"
@@ -30,6 +31,14 @@ void ConversionBatch::Log(std::string line) const {
 
 void ConversionBatch::PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const {
   if (progressWindow != nullptr) progressWindow->Post({id, thousandths, elapsedMs, {}});
+}
+
+std::optional<std::string> TrackOutputPath(ConversionBatch& batch, const ConversionJob& job,
+                                           std::string_view extension) {
+  const std::string& folder = batch.settings.effectiveOutputFolder;
+  std::optional<std::string> path = BuildOutputPath(job, folder, extension, batch.settings);
+  if (!path) batch.Log(FormatLogLine(logformat::kErrorOutsideOutputFolder, job.sourceName, folder));
+  return path;
 }
 
 StepTable DefaultStepTable() {

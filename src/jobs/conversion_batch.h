@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/records.h"
@@ -47,6 +49,12 @@ struct ConversionBatch {
   void Log(std::string line) const;
   void PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const;
 };
+
+// The output path of a CD track's job by the naming rule under the effective output
+// folder, its subfolders made. Nothing, after the log line that says so, when the
+// expanded rule would lead outside that folder.
+std::optional<std::string> TrackOutputPath(ConversionBatch& batch, const ConversionJob& job,
+                                           std::string_view extension);
 
 // The step functions of the workers, one table so that each step plugs in without
 // the engine knowing it. A step returns 1 on success (also after a cancel, with

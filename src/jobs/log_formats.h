@@ -22,7 +22,14 @@ inline constexpr char kFileOperationError[] = "File operation error, error cause
 inline constexpr char kWavCantOpen[] = "[%s] Error: Can't open file %s!";
 inline constexpr char kWavCantRead[] = "[%s] Error: Can't read file %s!";
 inline constexpr char kWavUnsupported[] = "[%s] Error: Can't support this wave format of file %s!";
+inline constexpr char kWavNotRegular[] = "[%s] Error: %s is not a regular file!";
 inline constexpr char kErrorStepUnavailable[] = "(%s) Error: %s is not available in this version!";
+inline constexpr char kErrorOutsideOutputFolder[] =
+    "(%s) Error: The naming rule puts %s outside the output folder %s!";
+inline constexpr char kErrorOutputFolderNotWritable[] = "(%s) Error: Can't write into the output folder %s: %s!";
+inline constexpr char kErrorOutputClash[] = "(%s) Error: %s and %s would both be written to %s!";
+inline constexpr char kNotDone[] = "(%s) Not done: %s";
+inline constexpr char kErrorWavTooLarge[] = "(%s) Error: %s is too long for a WAV file (at most 4 GiB)!";
 inline constexpr char kErrorWriteFile[] = "[%s] Error: Can't write file %s: %s!";
 
 // The time stamp's own format.

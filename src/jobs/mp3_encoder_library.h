@@ -54,8 +54,8 @@ class Mp3EncoderLibrary {
   std::string lastError_;
 };
 
-// At start: loads the engine `MP3Encoder` names; on failure shows "No Encode DLL was
-// found!" and goes on (every MP3 encoding then fails to initialise).
+// At start: loads the engine `MP3Encoder` names; on failure shows text::kNoEncodeDll
+// and goes on (every MP3 encoding then fails to initialise).
 void LoadEncoderAtStart(Mp3EncoderLibrary& library, int32_t engine, UserNotice& notice);
 
 // After the options were confirmed with another engine: `engineInUse` becomes

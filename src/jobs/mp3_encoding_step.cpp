@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "jobs/log_formats.h"
 #include "jobs/mp3_config_record.h"
 #include "jobs/wav_file.h"
+#include "platform/staged_file.h"
 
 namespace sonvarek {
 namespace {
@@ -86,6 +88,7 @@ struct Encoding {
   std::vector<uint8_t>& mp3;
   uint64_t total = 0;
   uint64_t consumed = 0;
+  uint64_t written = 0;  // bytes of the MP3 file so far
   Clock::time_point start;
   std::string fileError;  // the file layer's text when the outcome is FileFailed
 };
@@ -110,6 +113,7 @@ Outcome EncodeAndWrite(Encoding& work, uint32_t sampleCount) {
   uint32_t produced = 0;
   if (!work.stream.Encode(work.samples, sampleCount, work.mp3, produced)) return Outcome::EncoderFailed;
   if (produced > 0 && !work.output.WriteAll(work.mp3.data(), produced)) return FileFailure(work, work.output);
+  work.written += produced;
   return Outcome::Done;
 }
 
@@ -150,6 +154,7 @@ Outcome Flush(Encoding& work) {
   uint32_t produced = 0;
   if (!work.stream.Deinit(work.mp3, produced)) return Outcome::EncoderFailed;
   if (produced > 0 && !work.output.WriteAll(work.mp3.data(), produced)) return FileFailure(work, work.output);
+  work.written += produced;
   return Outcome::Done;
 }
 
@@ -163,15 +168,15 @@ int LogFileError(ConversionBatch& batch, const std::string& errorText) {
   return 0;
 }
 
-std::string OutputPathOf(const ConversionBatch& batch, const ConversionJob& job) {
-  const std::string& folder = batch.settings.effectiveOutputFolder;
-  if (batch.fromFiles) return ConvertedOutputPath(job.sourceName, folder, ".MP3");
-  return BuildOutputPath(job, folder, ".MP3", batch.settings);
+// Nothing (after the log line) when the naming rule leads outside the output folder.
+std::optional<std::string> OutputPathOf(ConversionBatch& batch, const ConversionJob& job) {
+  if (batch.fromFiles) return ConvertedOutputPath(job.sourceName, batch.settings.effectiveOutputFolder, ".MP3");
+  return TrackOutputPath(batch, job, ".MP3");
 }
 
 std::string InputPathOf(const ConversionBatch& batch, const ConversionJob& job) {
   if (batch.fromFiles) return job.sourceName;
-  if (batch.noTemporaryFile) return BuildOutputPath(job, batch.settings.effectiveOutputFolder, ".WAV", batch.settings);
+  if (batch.noTemporaryFile) return job.outputPath;  // the WAV the extraction just made
   return batch.temporaryPath;
 }
 
@@ -190,53 +195,94 @@ bool RemoveFile(const std::string& path, std::string& errorText) {
   return !error;
 }
 
-// Steps after the stream was flushed: tags, VBR header, clean-up. 0 after a file error.
-int FinishFile(ConversionBatch& batch, const Mp3EncoderLibrary& library, Encoding& work, bool cancelled) {
+// The ID3v2 writer rewrites the file through a copy of its own; a full disk can cut
+// that copy short without a word. What the file must hold afterwards: one ID3v2 tag,
+// then exactly the bytes we wrote, ending in our ID3v1 tag when there is one.
+bool TaggedFileIsWhole(const std::string& path, uint64_t streamBytes, const std::array<uint8_t, kId3v1TagSize>* tail) {
+  File file = File::Open(path, File::Mode::Read);
+  std::optional<int64_t> size = file.IsOpen() ? file.Size() : std::nullopt;
+  uint8_t head[10];
+  if (!size || file.Read(head, sizeof head) != static_cast<int64_t>(sizeof head)) return false;
+  if (std::memcmp(head, "ID3", 3) != 0) return false;
+  uint64_t tagSize = 10 + ((uint64_t{head[6]} & 0x7F) << 21 | (uint64_t{head[7]} & 0x7F) << 14 |
+                           (uint64_t{head[8]} & 0x7F) << 7 | (uint64_t{head[9]} & 0x7F));
+  if (head[5] & 0x10) tagSize += 10;  // footer
+  if (static_cast<uint64_t>(*size) != tagSize + streamBytes) return false;
+  if (tail == nullptr) return true;
+  std::array<uint8_t, kId3v1TagSize> last{};
+  return file.Seek(*size - static_cast<int64_t>(last.size())) &&
+         file.Read(last.data(), last.size()) == static_cast<int64_t>(last.size()) && last == *tail;
+}
+
+// What the rewriting may have left beside the staged file when it failed.
+void RemoveTagWriterLeftovers(const std::string& stagingPath) {
+  std::filesystem::path staged(stagingPath);
+  const std::string prefix = staged.filename().string() + ".";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(staged.parent_path(), error)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
+      std::filesystem::remove(entry.path(), error);
+    }
+  }
+}
+
+// Steps after the stream was flushed: ID3v1 tag, VBR header, ID3v2 tag, then the file
+// takes its name (not after a cancel). 0 after a file error; the name then keeps
+// whatever it had before.
+int FinishFile(ConversionBatch& batch, const Mp3EncoderLibrary& library, Encoding& work, StagedFile& staged,
+               bool cancelled) {
   ConversionJob& job = batch.CurrentJob();
   const Settings& settings = batch.settings;
   if (job.tags.Comment.empty()) job.tags.Comment = DefaultComment();
+  std::array<uint8_t, kId3v1TagSize> id3v1 = BuildId3v1Tag(job);
   if (settings.EnableID3) {
-    std::array<uint8_t, kId3v1TagSize> tag = BuildId3v1Tag(job);
-    if (!work.output.WriteAll(tag.data(), tag.size())) return LogFileError(batch, work.output.ErrorText());
+    if (!work.output.WriteAll(id3v1.data(), id3v1.size())) return LogFileError(batch, work.output.ErrorText());
+    work.written += id3v1.size();
   }
-  if (!work.output.Close()) return LogFileError(batch, work.output.ErrorText());
+  if (!staged.Close()) return LogFileError(batch, staged.ErrorText());
   const EncoderEntryPoints* entries = library.EntryPoints();
-  if (settings.WriteVBRHeader && settings.EnableVBR && entries->writeVbrHeader != nullptr) {
-    entries->writeVbrHeader(job.outputPath.c_str());
+  if (!cancelled && settings.WriteVBRHeader && settings.EnableVBR && entries->writeVbrHeader != nullptr) {
+    entries->writeVbrHeader(staged.stagingPath().c_str());
   }
-  if (settings.EnableID3V2) WriteId3v2Tag(job.outputPath, job);
+  if (!cancelled && settings.EnableID3V2) {
+    WriteId3v2Tag(staged.stagingPath(), job);
+    if (!TaggedFileIsWhole(staged.stagingPath(), work.written, settings.EnableID3 ? &id3v1 : nullptr)) {
+      RemoveTagWriterLeftovers(staged.stagingPath());
+      return LogFileError(batch, text::kTagUpdateFailed);
+    }
+  }
   work.input.Close();
   batch.PostProgress(Message::EncodeProgress, 1000, MillisecondsSince(work.start));
   std::string errorText;
   if (!batch.noTemporaryFile && !RemoveFile(batch.temporaryPath, errorText)) return LogFileError(batch, errorText);
-  if (cancelled && !RemoveFile(job.outputPath, errorText)) return LogFileError(batch, errorText);
-  return 1;
+  if (cancelled) {
+    staged.Discard();
+    return 1;
+  }
+  return staged.Commit() ? 1 : LogFileError(batch, staged.ErrorText());
 }
 
 }  // namespace
 
 int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
   ConversionJob& job = batch.CurrentJob();
-  const std::string outputPath = OutputPathOf(batch, job);
+  std::optional<std::string> outputPath = OutputPathOf(batch, job);
+  if (!outputPath) return 0;
   const std::string inputPath = InputPathOf(batch, job);
-  File output = SameFile(inputPath, outputPath) ? File() : File::Open(outputPath, File::Mode::CreateTruncate);
-  if (!output.IsOpen()) {
-    batch.Log(FormatLogLine(logformat::kErrorCantOpenFile, outputPath));
-    return 0;
-  }
-  job.outputPath = outputPath;
-  job.outputFolder = batch.settings.effectiveOutputFolder;
-
+  // Validate the input before anything is created, so a bad input costs nothing.
   OpenedWav wav = OpenWavForReader(WavReader::Mp3Encoder, inputPath);
   if (wav.status != WavOpenStatus::Ok) {
     batch.Log(wav.logLine);
     return 0;
   }
-  // The encoder takes one or two channels; other layouts would be encoded as noise.
-  if (wav.header.channels != 1 && wav.header.channels != 2) {
-    batch.Log(FormatLogLine(logformat::kWavUnsupported, inputPath));
+  // Replacing the input by its own output would lose the input.
+  if (SameFile(inputPath, *outputPath)) {
+    batch.Log(FormatLogLine(logformat::kErrorCantOpenFile, *outputPath));
     return 0;
   }
+  job.outputPath = *outputPath;
+  job.outputFolder = batch.settings.effectiveOutputFolder;
   LameEncConfig config = Mp3ConfigRecord(batch.settings, wav.header);
   batch.Log(FormatLogLine(logformat::kEncoding, job.sourceName));
   if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::EncodePhase, 0, 0, job.sourceName});
@@ -255,8 +301,13 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
     batch.Log(FormatLogLine(logformat::kErrorNotEnoughSpace, space.folder));
     return 0;
   }
+  StagedFile staged = StagedFile::Create(*outputPath);
+  if (!staged.IsOpen()) {
+    batch.Log(FormatLogLine(logformat::kErrorCantOpenFile, *outputPath));
+    return 0;
+  }
 
-  Encoding work{wav.file, output, stream, samples, mp3, wav.dataSize, 0, Clock::now(), {}};
+  Encoding work{wav.file, staged.file(), stream, samples, mp3, wav.dataSize, 0, 0, Clock::now(), {}};
   Outcome outcome = EncodeChunks(batch, work);
   const bool cancelled = outcome == Outcome::Cancelled;
   if (outcome == Outcome::Done) outcome = EncodeTail(work);
@@ -265,7 +316,7 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
   outcome = Flush(work);
   if (outcome == Outcome::EncoderFailed) return LogFailure(batch, logformat::kErrorDeinitStream);
   if (outcome == Outcome::FileFailed) return LogFileError(batch, work.fileError);
-  if (FinishFile(batch, *library, work, cancelled) == 0) return 0;
+  if (FinishFile(batch, *library, work, staged, cancelled) == 0) return 0;
 
   stream.Close();
   job.startTicks = NowTicks() - job.startTicks;

@@ -1,5 +1,6 @@
 #include "jobs/wav_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "jobs/job_log.h"
@@ -24,12 +25,19 @@ void Write32(uint8_t* p, uint32_t v) {
 std::array<char, 4> Tag(const uint8_t* p) { return {char(p[0]), char(p[1]), char(p[2]), char(p[3])}; }
 std::array<char, 4> Tag(const char (&text)[5]) { return {text[0], text[1], text[2], text[3]}; }
 
+constexpr uint16_t kFormatPcm = 1;
+constexpr uint16_t kFormatExtensible = 0xFFFE;
+// KSDATAFORMAT_SUBTYPE_PCM after its first two bytes (which hold the format tag 1).
+constexpr uint8_t kPcmSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                           0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint32_t kMaxFormatChunk = 40;
+
 bool Accepts(WavReader reader, const WavHeader& header) {
+  if (header.bitsPerSample != 16 || header.channels == 0) return false;
   switch (reader) {
-    case WavReader::Mp3Encoder: return header.bitsPerSample == 16;
+    case WavReader::Mp3Encoder: return header.channels <= 2;
     case WavReader::OggEncoder:
-    case WavReader::Normalizer:
-      return header.samplesPerSecond == 44100 && header.bitsPerSample == 16 && header.channels == 2;
+    case WavReader::Normalizer: return header.samplesPerSecond == 44100 && header.channels == 2;
     case WavReader::Scaler: return true;
   }
   return false;
@@ -42,6 +50,54 @@ OpenedWav Refused(WavOpenStatus status, std::string line) {
   result.status = status;
   result.logLine = std::move(line);
   return result;
+}
+
+// Fills the format fields from a "fmt " chunk's body; false when it is not PCM.
+bool ReadFormatChunk(const uint8_t* body, uint32_t size, WavHeader& header) {
+  if (size < 16) return false;
+  header.formatSize = size;
+  header.formatTag = Read16(&body[0]);
+  header.channels = Read16(&body[2]);
+  header.samplesPerSecond = Read32(&body[4]);
+  header.bytesPerSecond = Read32(&body[8]);
+  header.blockAlign = Read16(&body[12]);
+  header.bitsPerSample = Read16(&body[14]);
+  if (header.formatTag == kFormatPcm) return true;
+  if (header.formatTag != kFormatExtensible || size < kMaxFormatChunk) return false;
+  // cbSize 22, then valid bits, channel mask and the sub-format GUID.
+  const uint16_t validBits = Read16(&body[18]);
+  const bool pcm = Read16(&body[24]) == kFormatPcm && std::memcmp(&body[26], kPcmSubFormatTail, 14) == 0;
+  return pcm && Read16(&body[16]) >= 22 && validBits == header.bitsPerSample;
+}
+
+enum class ChunkWalk { Found, Short, NotWave };
+
+// Walks the chunks from byte 12 to the "fmt " chunk and then the "data" chunk.
+ChunkWalk FindSamples(File& file, uint64_t fileSize, WavHeader& header, uint64_t& dataOffset, uint64_t& dataSize) {
+  bool haveFormat = false;
+  uint64_t position = 12;
+  while (position + 8 <= fileSize) {
+    uint8_t chunk[8];
+    if (!file.Seek(static_cast<int64_t>(position)) || file.Read(chunk, 8) != 8) return ChunkWalk::Short;
+    const uint32_t size = Read32(&chunk[4]);
+    const uint64_t body = position + 8;
+    if (std::memcmp(chunk, "fmt ", 4) == 0) {
+      uint8_t format[kMaxFormatChunk] = {};
+      const uint32_t wanted = std::min(size, kMaxFormatChunk);
+      if (file.Read(format, wanted) != static_cast<int64_t>(wanted)) return ChunkWalk::Short;
+      if (haveFormat || !ReadFormatChunk(format, size, header)) return ChunkWalk::NotWave;
+      haveFormat = true;
+    } else if (std::memcmp(chunk, "data", 4) == 0) {
+      if (!haveFormat) return ChunkWalk::NotWave;
+      header.data = Tag(chunk);
+      header.dataSize = size;
+      dataOffset = body;
+      dataSize = std::min<uint64_t>(size, fileSize - body);
+      return file.Seek(static_cast<int64_t>(body)) ? ChunkWalk::Found : ChunkWalk::Short;
+    }
+    position = body + size + (size & 1);  // chunks are padded to an even length
+  }
+  return haveFormat ? ChunkWalk::NotWave : ChunkWalk::Short;
 }
 
 }  // namespace
@@ -106,28 +162,32 @@ bool WriteCdWavHeader(File& file, uint32_t dataSize) {
 }
 
 OpenedWav OpenWavForReader(WavReader reader, const std::string& path) {
-  File file = File::Open(path, IsEncoder(reader) ? File::Mode::Read : File::Mode::ReadWrite);
+  File file = File::Open(path, reader == WavReader::Scaler ? File::Mode::ReadWrite : File::Mode::Read);
+  if (file.NotRegular()) return Refused(WavOpenStatus::NotRegular, FormatLogLine(logformat::kWavNotRegular, path));
   if (!file.IsOpen()) {
     const char* format = IsEncoder(reader) ? logformat::kErrorCantOpenFile : logformat::kWavCantOpen;
     return Refused(WavOpenStatus::CantOpen, FormatLogLine(format, path));
   }
-  std::array<uint8_t, kWavHeaderSize> bytes{};
-  if (file.Read(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
+  std::optional<int64_t> fileSize = file.Size();
+  uint8_t riff[12];
+  if (!fileSize || file.Read(riff, sizeof riff) != static_cast<int64_t>(sizeof riff)) {
     return Refused(WavOpenStatus::CantRead, FormatLogLine(logformat::kWavCantRead, path));
   }
-  WavHeader header = ParseWavHeader(bytes);
-  if (!Accepts(reader, header)) {
+  if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(&riff[8], "WAVE", 4) != 0) {
     return Refused(WavOpenStatus::Unsupported, FormatLogLine(logformat::kWavUnsupported, path));
   }
   OpenedWav result;
-  result.status = WavOpenStatus::Ok;
-  result.header = header;
-  if (IsEncoder(reader)) {
-    std::optional<int64_t> size = file.Size();
-    result.dataSize = size ? static_cast<uint64_t>(*size) - kWavHeaderSize : 0;
-  } else {
-    result.dataSize = header.dataSize;
+  result.header.riff = Tag(&riff[0]);
+  result.header.riffSize = Read32(&riff[4]);
+  result.header.wave = Tag(&riff[8]);
+  result.header.fmt = Tag("fmt ");
+  ChunkWalk walk = FindSamples(file, static_cast<uint64_t>(*fileSize), result.header, result.dataOffset,
+                               result.dataSize);
+  if (walk == ChunkWalk::Short) return Refused(WavOpenStatus::CantRead, FormatLogLine(logformat::kWavCantRead, path));
+  if (walk == ChunkWalk::NotWave || !Accepts(reader, result.header)) {
+    return Refused(WavOpenStatus::Unsupported, FormatLogLine(logformat::kWavUnsupported, path));
   }
+  result.status = WavOpenStatus::Ok;
   result.file = std::move(file);
   return result;
 }

@@ -13,8 +13,9 @@ namespace sonvarek {
 inline constexpr size_t kWavHeaderSize = 44;
 inline constexpr uint32_t kCdSectorBytes = 2352;
 
-// The canonical 44-byte RIFF/WAVE header, fields at fixed offsets, little-endian.
-// Nothing walks RIFF chunks: the samples are taken to start at byte 44.
+// The canonical 44-byte RIFF/WAVE header, fields at fixed offsets, little-endian:
+// the form every WAV file we write has. Readers walk the chunks instead (OpenWavForReader)
+// and fill the same record from the "fmt " and "data" chunks they find.
 struct WavHeader {
   std::array<char, 4> riff{};       // 0
   uint32_t riffSize = 0;            // 4
@@ -41,28 +42,36 @@ WavHeader CdWavHeader(uint32_t dataSize);
 // (RIFF size dataSize + 36). Leaves the file position after the header.
 bool WriteCdWavHeader(File& file, uint32_t dataSize);
 
-// Who reads a WAV file decides what it accepts and where the data size comes from.
+// Who reads a WAV file decides what it accepts. Every reader takes 16-bit PCM only
+// (format tag 1, or WAVE_FORMAT_EXTENSIBLE with the PCM sub-format).
 enum class WavReader {
-  Mp3Encoder,  // 16 bits, any channels and rate; data size = file size − 44
-  OggEncoder,  // 44100 Hz, 16 bits, stereo; data size = file size − 44
-  Normalizer,  // 44100 Hz, 16 bits, stereo; data size from the header
-  Scaler,      // no format check (the file was just written); data size from the header
+  Mp3Encoder,  // one or two channels, any rate
+  OggEncoder,  // 44100 Hz, stereo
+  Normalizer,  // 44100 Hz, stereo; reads only (the result goes to a new file)
+  Scaler,      // any PCM layout (the file was just written by us); opened to rewrite in place
 };
 
-enum class WavOpenStatus { Ok, CantOpen, CantRead, Unsupported };
+enum class WavOpenStatus { Ok, CantOpen, NotRegular, CantRead, Unsupported };
 
-// An opened WAV file positioned at byte 44, or the reason it was not accepted
-// together with the reader's own log line for it. Normalizer and scaler open the
-// file for rewriting in place, the encoders for reading.
+// An opened WAV file positioned at the first sample, or the reason it was not
+// accepted together with the reader's own log line for it. The samples are the
+// "data" chunk's, wherever it lies: "RIFF"/"WAVE" is checked and the chunks are
+// walked to "fmt " and "data" (LIST, fact and other chunks are skipped). A data
+// size larger than the file holds is cut to what the file holds.
 struct OpenedWav {
   WavOpenStatus status = WavOpenStatus::CantOpen;
   File file;
   WavHeader header;
+  uint64_t dataOffset = 0;  // of the first sample
   uint64_t dataSize = 0;
   std::string logLine;  // empty when Ok
 };
 
 OpenedWav OpenWavForReader(WavReader reader, const std::string& path);
+
+// The most sample bytes a WAV file we write may hold: with its 44-byte header it
+// stays within the 4 GiB that the header's 32-bit sizes can describe.
+inline constexpr uint64_t kMaxWavDataBytes = 0x100000000ull - kWavHeaderSize;
 
 // A new empty temporary WAV file "PWxxxxxx" in `temporaryFolder`; its path, or
 // nothing when it could not be made.

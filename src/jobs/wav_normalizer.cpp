@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <sys/stat.h>
 #include <vector>
 
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/wav_file.h"
+#include "platform/staged_file.h"
 
 namespace sonvarek {
 namespace {
@@ -87,18 +90,25 @@ PassResult ForEachBlock(File& file, const std::string& path, uint64_t dataSize, 
   return PassResult::Done;
 }
 
-PassResult ScaleBlocks(File& file, const std::string& path, uint64_t dataSize, double factor, ConversionBatch& batch,
-                       MessageSink* window, ScalePass pass, Clock::time_point start) {
+// Where scaled blocks go: back over the blocks read (a file of our own, just
+// written) or, in order, into a new file.
+struct ScaleTarget {
+  File& file;
+  bool inPlace;
+  int64_t position;  // of the next block, for rewriting in place
+};
+
+PassResult ScaleBlocks(File& input, ScaleTarget target, const std::string& path, uint64_t dataSize, double factor,
+                       ConversionBatch& batch, MessageSink* window, ScalePass pass, Clock::time_point start) {
   ScaleTable table(factor);
   uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
-  int64_t position = kWavHeaderSize;
   auto rewrite = [&](uint8_t* bytes, size_t count) {
     table.Apply(bytes, count);
-    if (!file.Seek(position) || !file.WriteAll(bytes, count)) {
-      batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, file.ErrorText()));
+    if ((target.inPlace && !target.file.Seek(target.position)) || !target.file.WriteAll(bytes, count)) {
+      batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, target.file.ErrorText()));
       return false;
     }
-    position += static_cast<int64_t>(count);
+    target.position += static_cast<int64_t>(count);
     return true;
   };
   auto report = [&](uint64_t blocks) {
@@ -106,7 +116,61 @@ PassResult ScaleBlocks(File& file, const std::string& path, uint64_t dataSize, d
     WindowMessage progress{Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}};
     pass.sendProgress ? window->Send(std::move(progress)) : window->Post(std::move(progress));
   };
-  return ForEachBlock(file, path, dataSize, batch, rewrite, report);
+  return ForEachBlock(input, path, dataSize, batch, rewrite, report);
+}
+
+// Copies `size` bytes from `from` at `offset` to the end of `to` unchanged.
+bool CopyBytes(File& from, uint64_t offset, uint64_t size, File& to) {
+  std::vector<uint8_t> buffer(64 * 1024);
+  if (!from.Seek(static_cast<int64_t>(offset))) return false;
+  while (size > 0) {
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(size, buffer.size()));
+    int64_t count = from.Read(buffer.data(), wanted);
+    if (count <= 0) return count == 0;
+    if (!to.WriteAll(buffer.data(), static_cast<size_t>(count))) return false;
+    size -= static_cast<uint64_t>(count);
+  }
+  return true;
+}
+
+// A link is followed so that its target gets the result and the link stays a link.
+std::string ReplacedPath(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  std::filesystem::path target = std::filesystem::canonical(path, error);
+  return error ? path : target.string();
+}
+
+// Writes the whole file, its samples scaled, into a new file beside it and renames
+// that over it only when every byte arrived: a cancel, a full disk or a kill
+// leaves the original exactly as it was.
+PassResult WriteScaledCopy(OpenedWav& wav, const std::string& path, double factor, ConversionBatch& batch,
+                           Clock::time_point start) {
+  struct stat original {};
+  const mode_t mode = ::fstat(wav.file.descriptor(), &original) == 0 ? original.st_mode : 0644;
+  StagedFile staged = StagedFile::Create(ReplacedPath(path), mode);
+  if (!staged.IsOpen()) {
+    batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, staged.ErrorText()));
+    return PassResult::Failed;
+  }
+  auto copyFailed = [&] {
+    batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, staged.file().ErrorText()));
+    return PassResult::Failed;
+  };
+  const uint64_t dataEnd = wav.dataOffset + wav.dataSize;
+  if (!CopyBytes(wav.file, 0, wav.dataOffset, staged.file())) return copyFailed();
+  PassResult result = ScaleBlocks(wav.file, ScaleTarget{staged.file(), false, 0}, path, wav.dataSize, factor, batch,
+                                  batch.progressWindow, ScalePass{30, true}, start);
+  if (result != PassResult::Done) return result;
+  std::optional<int64_t> size = wav.file.Size();
+  if (!size || !CopyBytes(wav.file, dataEnd, static_cast<uint64_t>(*size) - dataEnd, staged.file())) {
+    return copyFailed();
+  }
+  if (!staged.Commit()) {
+    batch.Log(FormatLogLine(logformat::kErrorWriteFile, path, staged.ErrorText()));
+    return PassResult::Failed;
+  }
+  return PassResult::Done;
 }
 
 PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, ConversionBatch& batch,
@@ -165,8 +229,9 @@ bool ScaleWavFile(MessageSink* progressWindow, const std::string& path, double f
     batch.Log(wav.logLine);
     return false;
   }
+  ScaleTarget target{wav.file, true, static_cast<int64_t>(wav.dataOffset)};
   PassResult result =
-      ScaleBlocks(wav.file, path, wav.dataSize, factor, batch, progressWindow, ScalePass{26, false}, start);
+      ScaleBlocks(wav.file, target, path, wav.dataSize, factor, batch, progressWindow, ScalePass{26, false}, start);
   if (!CloseOrLog(wav.file, path, batch) || result == PassResult::Failed) return false;
   if (result == PassResult::Cancelled) return true;
   if (progressWindow != nullptr) progressWindow->Post({Message::ExtractProgress, 1000, MillisecondsSince(start), {}});
@@ -188,16 +253,7 @@ int NormalizeWavFile(const std::string& path, ConversionBatch& batch) {
   SendPhase(batch, 1, path);
   start = Clock::now();
   // A silent file has no peak to scale to and stays as it is.
-  if (factor > 0.0) {
-    if (!wav.file.Seek(kWavHeaderSize)) {
-      batch.Log(FormatLogLine(logformat::kWavCantRead, path));
-      return 0;
-    }
-    PassResult result =
-        ScaleBlocks(wav.file, path, wav.dataSize, factor, batch, batch.progressWindow, ScalePass{30, true}, start);
-    if (result != PassResult::Done) return 0;
-  }
-  if (!CloseOrLog(wav.file, path, batch)) return 0;
+  if (factor > 0.0 && WriteScaledCopy(wav, path, factor, batch, start) != PassResult::Done) return 0;
   if (batch.progressWindow != nullptr) {
     batch.progressWindow->Send({Message::ExtractProgress, 1000, MillisecondsSince(start), {}});
   }

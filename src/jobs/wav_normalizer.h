@@ -26,19 +26,20 @@ struct PeakMeter {
   int32_t Peak() const { return maximum > -minimum ? maximum : -minimum; }
 };
 
-// Scales an existing WAV file in place by `factor`, without a format check (the
-// file was just written by us), over the data size its header gives. Posts
-// ExtractProgress every 26 blocks and 1000 at the end to `progressWindow`. A cancel
-// logs the cancel line, sets the batch's `cancelled` and leaves the file partly
-// scaled. Open, read and write failures are logged. Returns false after a failure,
-// true when the file was scaled or the user cancelled.
+// Scales a WAV file of our own in place by `factor`, without a format check: the
+// rip's or the decoder's new file, still staged, so that nobody else sees it half
+// scaled. Posts ExtractProgress every 26 blocks and 1000 at the end to
+// `progressWindow`. A cancel logs the cancel line and sets the batch's `cancelled`
+// (the caller then discards the file). Open, read and write failures are logged.
+// Returns false after a failure, true when the file was scaled or the user cancelled.
 bool ScaleWavFile(MessageSink* progressWindow, const std::string& path, double factor, ConversionBatch& batch);
 
 // The step of a normalize batch: checks the format (44100 Hz, 16 bits, stereo),
-// finds the peak (JobPhase 2, progress every 50 blocks), then scales in place
-// (JobPhase 1, progress every 30 blocks) to the batch's NormalizeRatio. Returns 1
-// on success and 0 on a failure or a cancel (then `cancelled` is set); a refused
-// file is left unchanged.
+// finds the peak (JobPhase 2, progress every 50 blocks), then writes the scaled file
+// (JobPhase 1, progress every 30 blocks, to the batch's NormalizeRatio) beside the
+// original and renames it over the original once whole. Returns 1 on success and 0
+// on a failure or a cancel (then `cancelled` is set); after a 0 the original is
+// unchanged, byte for byte.
 int NormalizeWavFile(const std::string& path, ConversionBatch& batch);
 
 }  // namespace sonvarek

@@ -1,5 +1,9 @@
 #include "lame_enc/lame_config.h"
 
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+
 namespace lame_enc {
 namespace {
 
@@ -18,6 +22,19 @@ MPEG_mode ModeOf(int32_t mode) {
     case BE_MP3_MODE_MONO: return MONO;
     default: return NOT_SET;
   }
+}
+
+bool IsMpegRate(uint32_t rate) {
+  constexpr std::array<uint32_t, 9> kMpegRates = {44100, 48000, 32000, 22050, 24000, 16000, 11025, 12000, 8000};
+  return std::find(kMpegRates.begin(), kMpegRates.end(), rate) != kMpegRates.end();
+}
+
+// 0 in the record means no resampling. Left to itself, libmp3lame would drop to a
+// lower rate (MPEG-2) for low bit rates, VBR qualities 7-8 and the voice low-pass.
+// Only an input rate no MPEG stream can carry (96 kHz) is left for it to choose (0).
+uint32_t OutputRateOf(const LameEncConfig& config) {
+  if (config.dwReSampleRate != 0) return config.dwReSampleRate;
+  return IsMpegRate(config.dwSampleRate) ? config.dwSampleRate : 0;
 }
 
 void ApplyPreset(lame_t flags, const LameEncConfig& config) {
@@ -80,7 +97,7 @@ BE_ERR ApplyConfig(lame_t flags, const LameEncConfig& config) {
   if (mode == NOT_SET || config.dwSampleRate == 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
   lame_set_num_channels(flags, ChannelsOf(config));
   lame_set_in_samplerate(flags, static_cast<int>(config.dwSampleRate));
-  if (config.dwReSampleRate != 0) lame_set_out_samplerate(flags, static_cast<int>(config.dwReSampleRate));
+  if (uint32_t rate = OutputRateOf(config); rate != 0) lame_set_out_samplerate(flags, static_cast<int>(rate));
   lame_set_mode(flags, mode);
   ApplyPreset(flags, config);
   if (!ApplyRate(flags, config)) return BE_ERR_INVALID_FORMAT_PARAMETERS;

@@ -63,7 +63,8 @@ typedef struct {
   uint32_t dwStructVersion; /*   4: 1 */
   uint32_t dwStructSize;    /*   8: 331 */
   uint32_t dwSampleRate;    /*  12: of the samples given, Hz */
-  uint32_t dwReSampleRate;  /*  16: of the MP3 stream, Hz; 0 = chosen by the encoder */
+  uint32_t dwReSampleRate;  /*  16: of the MP3 stream, Hz; 0 = dwSampleRate (no resampling), or the
+                                    encoder's choice for an input rate MPEG cannot carry */
   int32_t nMode;            /*  20: BE_MP3_MODE_*; mono takes one channel, the others two interleaved */
   uint32_t dwBitrate;       /*  24: kbit/s; CBR rate, or the minimum with VBR */
   uint32_t dwMaxBitrate;    /*  28: kbit/s; the VBR maximum */

@@ -26,18 +26,36 @@ std::string SystemErrorText(int error) { return std::strerror(error); }
 
 File File::Open(std::string_view path, Mode mode) {
   std::string name(path);
-  int descriptor = ::open(name.c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
-  return File(descriptor, descriptor < 0 ? errno : 0);
+  const bool existing = mode == Mode::Read || mode == Mode::ReadWrite;
+  // O_NONBLOCK so that opening a FIFO without a writer returns instead of waiting.
+  int descriptor = ::open(name.c_str(), OpenFlags(mode) | O_CLOEXEC | (existing ? O_NONBLOCK : 0), 0666);
+  if (descriptor < 0) {
+    File refused(-1, errno);
+    refused.notRegular_ = errno == EISDIR;
+    return refused;
+  }
+  File file(descriptor, 0);
+  if (!existing) return file;
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0) return File(-1, errno);
+  if (!S_ISREG(status.st_mode)) {
+    File refused(-1, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    refused.notRegular_ = true;
+    return refused;
+  }
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  return file;
 }
 
 File::File(File&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), error_(other.error_) {}
+    : descriptor_(std::exchange(other.descriptor_, -1)), error_(other.error_), notRegular_(other.notRegular_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (descriptor_ >= 0) ::close(descriptor_);
     descriptor_ = std::exchange(other.descriptor_, -1);
     error_ = other.error_;
+    notRegular_ = other.notRegular_;
   }
   return *this;
 }
@@ -104,6 +122,6 @@ bool File::Close() {
   return result == 0 || Fail();
 }
 
-std::string File::ErrorText() const { return SystemErrorText(error_); }
+std::string File::ErrorText() const { return notRegular_ ? "not a regular file" : SystemErrorText(error_); }
 
 }  // namespace sonvarek

@@ -20,6 +20,9 @@ class File {
   };
 
   File() = default;
+  // Read and ReadWrite open regular files only: a FIFO, a device or a folder is
+  // refused at once (NotRegular), since reading one could block where a cancel
+  // cannot reach or never end.
   static File Open(std::string_view path, Mode mode);
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
@@ -41,6 +44,7 @@ class File {
   bool Close();
 
   int error() const { return error_; }
+  bool NotRegular() const { return notRegular_; }
   std::string ErrorText() const;
 
  private:
@@ -49,6 +53,7 @@ class File {
 
   int descriptor_ = -1;
   int error_ = 0;
+  bool notRegular_ = false;
 };
 
 // The system's text for an errno value.

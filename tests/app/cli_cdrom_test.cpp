@@ -75,10 +75,34 @@ TEST_F(CliCdromTest, BadSectorsDoNotHideTheTableOfContents) {
   test::ProgramResult result =
       Run("toc --image " + ShellQuoted(Sample("sample-disc.cue")), "SONVAREK_CD_BAD_SECTORS=0-9999");
   EXPECT_EQ(result.status, 0);
-  test::ProgramResult malformed =
-      Run("toc --image " + ShellQuoted(Sample("sample-disc.cue")), "SONVAREK_CD_BAD_SECTORS=oops", true);
-  EXPECT_EQ(malformed.status, 2);
-  EXPECT_NE(malformed.out.find("SONVAREK_CD_BAD_SECTORS: cannot read the bad sector range 'oops'"), std::string::npos);
+}
+
+// A sheet or a bad-sector list that cannot be read is the user's mistake, not a missing
+// drive: it is named with what is wrong, and the command fails.
+TEST_F(CliCdromTest, MalformedImagesAndBadSectorListsEndWithStatusOne) {
+  test::WriteWholeFile(temp / "long.cue", "FILE \"" + Sample("sample-disc.bin") +
+                                              "\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 100:00:00\n");
+  const std::string sheetError = temp / "long.cue" + ":3: '100:00:00' runs the disc past 99:59:74";
+  const std::string sample = ShellQuoted(Sample("sample-disc.cue"));
+  struct Case {
+    std::string arguments;
+    std::string environment;
+    std::string message;
+  } cases[] = {
+      {"toc --image " + ShellQuoted(temp / "long.cue"), "", sheetError},
+      {"rip --image " + ShellQuoted(temp / "long.cue") + " --output " + ShellQuoted(temp / "out"), "", sheetError},
+      {"toc --image " + sample, "SONVAREK_CD_BAD_SECTORS=oops",
+       "SONVAREK_CD_BAD_SECTORS: cannot read the bad sector range 'oops'"},
+      {"rip --image " + sample + " --output " + ShellQuoted(temp / "out"), "SONVAREK_CD_BAD_SECTORS=1-",
+       "SONVAREK_CD_BAD_SECTORS: cannot read the bad sector range '1-'"},
+  };
+  for (const Case& c : cases) {
+    test::ProgramResult result = Run(c.arguments, c.environment, true);
+    EXPECT_EQ(result.status, 1) << c.arguments << ": " << result.out;
+    EXPECT_NE(result.out.find(c.message), std::string::npos) << c.arguments << ": " << result.out;
+    EXPECT_EQ(result.out.find("No CDROM found!"), std::string::npos) << c.arguments << ": " << result.out;
+  }
+  EXPECT_FALSE(std::filesystem::exists(temp / "out") && !std::filesystem::is_empty(temp / "out"));
 }
 
 TEST_F(CliCdromTest, WithoutAnyDriveBothCommandsEndWithStatusTwo) {
@@ -93,6 +117,12 @@ TEST_F(CliCdromTest, WithoutAnyDriveBothCommandsEndWithStatusTwo) {
     EXPECT_EQ(result.status, 2) << command;
     EXPECT_NE(result.out.find("No CDROM found!"), std::string::npos) << result.out;
   }
+  // With images listed, a malformed one is what failed.
+  test::WriteWholeFile(temp / "bad.cue", "GARBAGE\n");
+  test::ProgramResult listed = Run("devices", "SONVAREK_CD_IMAGE=" + ShellQuoted(temp / "bad.cue"), true);
+  EXPECT_EQ(listed.status, 1) << listed.out;
+  EXPECT_NE(listed.out.find(temp / "bad.cue" + ":1: unknown command 'GARBAGE'"), std::string::npos) << listed.out;
+  EXPECT_EQ(listed.out.find("No CDROM found!"), std::string::npos) << listed.out;
 }
 
 TEST_F(CliCdromTest, MistakesInTheOptionsAreUsageErrors) {

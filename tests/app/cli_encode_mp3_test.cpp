@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "core/string_table.h"
 #include "support/mp3_frames.h"
 #include "support/run_program.h"
 #include "support/wav_fixture.h"
@@ -78,11 +79,21 @@ TEST_F(CliEncodeMp3Test, SettingsFileAndOptionsChooseTheEncoding) {
 
 TEST_F(CliEncodeMp3Test, WrongOptionsAreRefusedBeforeAnythingRuns) {
   std::string wav = Wav("a.wav");
-  for (const std::string options : {"--bitrate 100", "--vbr 9", "--vbr", "--quality 3", ""}) {
+  for (const std::string options : {"--bitrate 100", "--bitrate x", "--bitrate 128k", "--bitrate -128", "--vbr 9",
+                                    "--vbr abc", "--vbr 2x", "--vbr ''", "--vbr", "--quality 3", ""}) {
     test::ProgramResult result = EncodeMp3(options + (options.empty() ? "" : " " + ShellQuoted(wav)));
     EXPECT_EQ(result.status, 64) << options << ": " << result.out;
     EXPECT_EQ(result.out.find("Encoding"), std::string::npos) << options;
   }
+}
+
+TEST_F(CliEncodeMp3Test, AnOutputFolderThatCannotBeMadeEndsWithStatusOne) {
+  std::string wav = Wav("a.wav");
+  test::WriteWholeFile(temp / "blocker", "a file where a folder should be");
+  test::ProgramResult result = EncodeMp3("--output " + ShellQuoted(temp / "blocker/out") + " " + ShellQuoted(wav));
+  EXPECT_EQ(result.status, 1) << result.out;
+  EXPECT_NE(result.out.find("Can't open  output directory!"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find("Encoding"), std::string::npos) << result.out;
 }
 
 TEST_F(CliEncodeMp3Test, AFileThatIsNotSixteenBitEndsWithTheErrorPane) {
@@ -111,7 +122,7 @@ TEST_F(CliEncodeMp3Test, TheInstalledProgramFindsTheEncoderLibrary) {
       " --home " + ShellQuoted(temp / "home") + " encode-mp3 --output " + ShellQuoted(temp / "out") + " " +
       ShellQuoted(wav) + " 2>&1");
   EXPECT_EQ(result.status, 0) << result.out;
-  EXPECT_EQ(result.out.find("No Encode DLL was found!"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find(text::kNoEncodeDll), std::string::npos) << result.out;
   EXPECT_TRUE(Frames(temp / "out/a.MP3").complete);
 }
 

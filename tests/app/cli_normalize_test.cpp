@@ -39,7 +39,9 @@ TEST_F(CliNormalizeTest, RatioOverridesTheSettingForThisRun) {
   test::WriteWav(temp / "a.wav", {1000, -2000});
   EXPECT_EQ(Normalize("--ratio 50 " + ShellQuoted(temp / "a.wav")).status, 0);
   EXPECT_EQ(test::ReadWavSamples(temp / "a.wav"), (std::vector<int16_t>{8192, -16383}));
-  EXPECT_EQ(Normalize("--ratio 0 " + ShellQuoted(temp / "a.wav")).status, 64);
+  for (const char* ratio : {"0", "x", "50x", "''"}) {
+    EXPECT_EQ(Normalize(std::string("--ratio ") + ratio + " " + ShellQuoted(temp / "a.wav")).status, 64) << ratio;
+  }
   EXPECT_EQ(Normalize("").status, 64);
 }
 

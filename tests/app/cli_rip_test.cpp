@@ -81,6 +81,20 @@ TEST_F(CliRipTest, TracksRuleAndTextsNameTheFiles) {
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(temp / "out"), {}), 5);  // two folders, three files
 }
 
+// A relative --output is made absolute, so the play list and the file list name files
+// that can be found from anywhere.
+TEST_F(CliRipTest, ARelativeOutputFolderGivesFullPathsInThePlaylistAndTheFileList) {
+  test::ProgramResult result = test::RunProgram(
+      "cd " + ShellQuoted(temp.Path()) + " && env HOME=" + ShellQuoted(temp / "user") + " TMPDIR=" +
+      ShellQuoted(temp / "tmp") + " " + SONVAREK_CLI + " --home home rip --image " + ShellQuoted(kSampleCue) +
+      " --output ./rel/../out --format wav --tracks 1,3 --rule '<number>' --playlist list.m3u 2>&1");
+  ASSERT_EQ(result.status, 0) << result.out;
+  std::string first = temp / "out/01.WAV";
+  std::string third = temp / "out/03.WAV";
+  EXPECT_EQ(test::ReadWholeFile(temp / "list.m3u"), first + "\n" + third + "\n");
+  EXPECT_NE(result.out.find("  " + first + "\n  " + third + "\n"), std::string::npos) << result.out;
+}
+
 TEST_F(CliRipTest, UnreadableSectorsEndWithTheErrorPaneOrAreSkipped) {
   const TocTrack& second = tracks[1];
   uint32_t bad = second.startSector + 30;  // in the second block of 26 sectors
@@ -102,26 +116,43 @@ TEST_F(CliRipTest, UnreadableSectorsEndWithTheErrorPaneOrAreSkipped) {
 }
 
 TEST_F(CliRipTest, ABadRequestIsRefusedBeforeAnythingIsRipped) {
+  test::WriteWholeFile(temp / "blocker", "a file where a folder should be");
   struct Case {
     std::string arguments;
     int status;
     std::string says;
+    std::string settings = "";  // Settings.ini
   } cases[] = {
       {"--tracks 7", 64, "names no audio tracks"},
       {"--tracks 3-1", 64, "names no audio tracks"},
+      {"--tracks 2x", 64, "names no audio tracks"},
       {"--rule 'no tokens'", 64, "Naming rule string must contain"},
       {"--format flac", 64, "usage: rip"},
+      // Mistakes that are not in the command's words end with status 1.
+      {"--output " + ShellQuoted(temp / "blocker/out"), 1, "Can't open  output directory!"},
+      {"--format ogg", 1, "Ogg Vorbis output is not available"},
+      {"", 1, "Ogg Vorbis output is not available", "[General]\nOutputFormat=2\n"},
   };
   for (const Case& c : cases) {
+    test::WriteWholeFile(temp / "home/Settings.ini", c.settings);
     test::ProgramResult result = Rip(c.arguments);
     EXPECT_EQ(result.status, c.status) << c.arguments << ": " << result.out;
     EXPECT_NE(result.out.find(c.says), std::string::npos) << c.arguments << ": " << result.out;
+    EXPECT_EQ(result.out.find("Extracting"), std::string::npos) << c.arguments << ": " << result.out;
+    EXPECT_TRUE(!fs::exists(temp / "out") || fs::is_empty(temp / "out")) << c.arguments;
   }
+  test::WriteWholeFile(temp / "home/Settings.ini", "");
   test::ProgramResult missing = test::RunProgram(std::string(SONVAREK_CLI) + " --home " + ShellQuoted(temp / "home") +
                                                  " rip --image " + ShellQuoted(temp / "none.cue") + " 2>&1");
   EXPECT_EQ(missing.status, 2) << missing.out;
   EXPECT_NE(missing.out.find("none.cue"), std::string::npos) << missing.out;
   EXPECT_FALSE(fs::exists(temp / "out") && !fs::is_empty(temp / "out"));
+
+  // The Ogg setting gives way to --format for this run.
+  test::WriteWholeFile(temp / "home/Settings.ini", "[General]\nOutputFormat=2\n");
+  test::ProgramResult wav = Rip("--format wav --tracks 2 --rule '<number>'");
+  EXPECT_EQ(wav.status, 0) << wav.out;
+  EXPECT_TRUE(fs::exists(temp / "out/02.WAV"));
 }
 
 }  // namespace

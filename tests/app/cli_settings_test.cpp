@@ -71,14 +71,25 @@ TEST_F(CliSettingsTest, OutOfRangeValuesArePrintedCorrected) {
 TEST_F(CliSettingsTest, FolderFailuresAreReportedOnStandardError) {
   test::WriteWholeFile(temp / "blocker", "x");
   fs::create_directories(Home());
+  fs::create_directories(temp / "sys");
   test::WriteWholeFile(Home() + "/Settings.ini", "[Misc]\nTEMPDIRECTORY=" + temp / "blocker/t" + "\n");
-  // TMPDIR under the blocker too, so the fallback fails as well.
-  std::string environment = "env -u SONVAREK_HOME HOME=" + ShellQuoted(temp / "user") +
-                            " TMPDIR=" + ShellQuoted(temp / "blocker/sys") + " ";
-  test::ProgramResult result =
-      test::RunProgram(environment + SONVAREK_CLI + " --home " + ShellQuoted(Home()) + " settings 2>&1 >/dev/null");
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "sonvarek: Can't open temp directory!\n");
+  struct Case {
+    std::string tmpdir;  // the fallback
+    std::string told;
+  } cases[] = {
+      {temp / "sys", "sonvarek: Can't open temp directory!\nsonvarek: The temporary folder " + temp / "sys" +
+                         " is used instead.\n"},
+      // Under the blocker too, so the fallback fails as well.
+      {temp / "blocker/sys", "sonvarek: Can't open temp directory!\n"},
+  };
+  for (const Case& c : cases) {
+    std::string environment =
+        "env -u SONVAREK_HOME HOME=" + ShellQuoted(temp / "user") + " TMPDIR=" + ShellQuoted(c.tmpdir) + " ";
+    test::ProgramResult result =
+        test::RunProgram(environment + SONVAREK_CLI + " --home " + ShellQuoted(Home()) + " settings 2>&1 >/dev/null");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, c.told);
+  }
 }
 
 TEST_F(CliSettingsTest, VersionHelpAndMistakes) {

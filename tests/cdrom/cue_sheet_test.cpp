@@ -1,6 +1,10 @@
 #include "cdrom/cue_sheet.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+
+#include "cdrom/disc_image.h"
+#include "support/temp_folder.h"
 
 namespace sonvarek {
 namespace {
@@ -78,12 +82,74 @@ TEST(CueSheet, MalformedSheetsNameTheLine) {
       {track + "POSTGAP 00:02:00\n", "x.cue:3: POSTGAP before an INDEX of its track"},
       {track + "FLAGS DCP XYZ\n", "x.cue:3: unknown flag 'XYZ'"},
       {"INDEX 01 00:00:00\n", "x.cue:1: INDEX before any TRACK"},
+      // Past 99:59:74, by one time or by what comes before it on the disc.
+      {track + "INDEX 01 100:00:00\n", "x.cue:3: '100:00:00' runs the disc past 99:59:74, the longest a CD can be"},
+      {track + "PREGAP 99:59:74\nINDEX 01 00:00:01\n",
+       "x.cue:4: '00:00:01' runs the disc past 99:59:74, the longest a CD can be"},
+      {track + "INDEX 01 60:00:00\nPOSTGAP 40:00:00\n",
+       "x.cue:4: '40:00:00' runs the disc past 99:59:74, the longest a CD can be"},
+      {track + "INDEX 01 60:00:00\nFILE b.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 40:00:00\n",
+       "x.cue:6: '40:00:00' runs the disc past 99:59:74, the longest a CD can be"},
   };
   for (const Case& c : cases) {
     std::string error;
     EXPECT_FALSE(ParseCueSheet(c.text, "x.cue", error)) << c.text;
     EXPECT_EQ(error, c.error) << c.text;
   }
+}
+
+TEST(CueSheet, TimesUpToTheLongestDiscAreRead) {
+  const std::string track = "FILE a.bin BINARY\nTRACK 01 AUDIO\n";
+  for (const std::string& text : {track + "INDEX 01 99:59:74\n",
+                                  track + "PREGAP 00:00:01\nPREGAP 50:00:00\nINDEX 01 49:59:74\n",  // the gap is replaced
+                                  track + "INDEX 01 60:00:00\nFILE b.bin BINARY\nTRACK 02 AUDIO\nINDEX 01 39:59:74\n"}) {
+    std::string error;
+    EXPECT_TRUE(ParseCueSheet(text, "x.cue", error)) << text << error;
+  }
+}
+
+// The sheet cannot know its files' sizes; laid out, a disc past 99:59:74 is refused too.
+// The BIN files are sparse, so they cost no disk.
+TEST(DiscImageLayout, ADiscLongerThanACdIsMalformedAndAMissingFileIsUnreadable) {
+  test::TempFolder temp;
+  auto sparseBin = [&temp](const std::string& name, uint64_t sectors) {
+    test::WriteWholeFile(temp / name, "");
+    std::filesystem::resize_file(temp / name, sectors * kSectorBytes);
+  };
+  sparseBin("full.bin", kLongestDiscFrames);
+  sparseBin("over.bin", kLongestDiscFrames + 1);
+  const std::string track = "TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+  struct Case {
+    std::string sheet;
+    ImageFault fault;
+    std::string error;  // after the sheet's path
+  } cases[] = {
+      {"FILE full.bin BINARY\n" + track, ImageFault::None, ""},
+      {"FILE full.bin BINARY\n" + track + "POSTGAP 00:00:01\n", ImageFault::Malformed,
+       ": the disc image runs past 99:59:74, the longest a CD can be"},
+      {"FILE over.bin BINARY\n" + track, ImageFault::Malformed, ":1: 'over.bin' is too large for a CD"},
+      {"FILE none.bin BINARY\n" + track, ImageFault::Unreadable,
+       ":1: cannot open 'none.bin': No such file or directory"},
+      {"FILE full.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 100:00:00\n", ImageFault::Malformed,
+       ":3: '100:00:00' runs the disc past 99:59:74, the longest a CD can be"},
+  };
+  for (const Case& c : cases) {
+    test::WriteWholeFile(temp / "disc.cue", c.sheet);
+    std::string error;
+    ImageFault fault = ImageFault::Unreadable;
+    std::unique_ptr<DiscImage> image = DiscImage::Load(temp / "disc.cue", error, &fault);
+    EXPECT_EQ(fault, c.fault) << c.sheet;
+    EXPECT_EQ(image != nullptr, c.fault == ImageFault::None) << c.sheet;
+    if (image) {
+      EXPECT_EQ(image->LeadOutSector(), kLongestDiscFrames);
+    } else {
+      EXPECT_EQ(error, temp / "disc.cue" + c.error);
+    }
+  }
+  std::string error;
+  ImageFault fault = ImageFault::None;
+  EXPECT_FALSE(DiscImage::Load(temp / "none.cue", error, &fault));
+  EXPECT_EQ(fault, ImageFault::Unreadable);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(DriverCreationTest, NoDriveLeavesAnUnusableDriverAndTellsTheUser) {
   EXPECT_FALSE(native.usable);
   ASSERT_TRUE(native.driver);
   EXPECT_FALSE(native.driver->StopUnit());
-  EXPECT_EQ(notice.texts, std::vector<std::string>{text::kErrorInitializeCdromNative});
+  EXPECT_EQ(notice.texts, std::vector<std::string>{"Error while initialize CD-ROM under Linux (SG_IO on /dev/sr*)."});
   EXPECT_EQ(DeviceStatusText(native), "No CDROM found!");
   EXPECT_EQ(settings.CDROMDriver, 3);
 

@@ -6,6 +6,7 @@
 #include "cdrom/scsi_driver_image.h"
 #include "platform/recording_message_sink.h"
 #include "support/log_line.h"
+#include "support/small_disk.h"
 #include "support/wav_fixture.h"
 
 namespace sonvarek {
@@ -182,7 +183,10 @@ TEST_F(ExtractionTest, UnreadableBlocksFailTheStepOrAreSkipped) {
   EXPECT_EQ(skipped.back(), " Extracting Song 2 OK!");
 }
 
-TEST_F(ExtractionTest, ACancelRemovesTheTemporaryFileAndKeepsAWavOutputWhole) {
+// A cancelled track is not a finished file: nothing of it is left, and a file of
+// that name from an earlier rip stays as it was.
+TEST_F(ExtractionTest, ACancelLeavesNoPartOfTheTrackAndTheEarlierFile) {
+  test::WriteWholeFile(temp / "out/02-Song.WAV", "an earlier rip");
   for (bool wavOutput : {false, true}) {
     ConversionBatch run;
     RecordingMessageSink cancelling([&run](const WindowMessage& m) {
@@ -193,20 +197,35 @@ TEST_F(ExtractionTest, ACancelRemovesTheTemporaryFileAndKeepsAWavOutputWhole) {
     run.drive = driver.get();
     run.settings = batch.settings;
     run.noTemporaryFile = wavOutput;
-    run.jobs.push_back(MakeTrackJob(DiscRecord(), 1, "Song"));
+    run.jobs.push_back(MakeTrackJob(DiscRecord(), 2, "Song"));
     run.jobs[0].startSector = 10;
     run.jobs[0].endSector = 110;
     EXPECT_EQ(ExtractTrack(run), 1);
     EXPECT_TRUE(run.cancelled);
     EXPECT_EQ(TemporaryFiles(), 0u);
-    if (wavOutput) {
-      std::string file = test::ReadWholeFile(run.jobs[0].outputPath);
-      EXPECT_EQ(file.size(), 44u + 52 * 2352);
-      WavHeader header = ParseWavHeader(*reinterpret_cast<const std::array<uint8_t, 44>*>(file.data()));
-      EXPECT_EQ(header.dataSize, 52u * 2352);
-    }
+    EXPECT_EQ(test::FileNames(temp / "out"), std::vector<std::string>{"02-Song.WAV"});
+    EXPECT_EQ(test::ReadWholeFile(temp / "out/02-Song.WAV"), "an earlier rip");
   }
   EXPECT_EQ(Log().back(), " User canceled the operation.");
+}
+
+TEST_F(ExtractionTest, ADiskThatFillsWhileWritingFailsAndKeepsTheEarlierFile) {
+  struct Unknown final : DiskSpaceProbe {
+    FreeSpace Query(std::string_view) const override { return {}; }
+  } unknownSpace;
+  test::SmallDisk disk(128 * 1024);  // a track of 100 sectors needs 230 KiB
+  test::WriteWholeFile(disk / "02-Song 2.WAV", "an earlier rip");
+  AddJob(2, 10, 110);
+  batch.noTemporaryFile = true;
+  batch.settings.effectiveOutputFolder = disk.Path();
+  batch.diskSpace = &unknownSpace;
+  {
+    test::FullDiskScope full(disk);
+    EXPECT_EQ(ExtractTrack(batch), 0);
+  }
+  EXPECT_EQ(test::ReadWholeFile(disk / "02-Song 2.WAV"), "an earlier rip");
+  EXPECT_EQ(test::FileNames(disk.Path()), std::vector<std::string>{"02-Song 2.WAV"});
+  EXPECT_EQ(Log().back().rfind(" Error: File operation error, error cause:", 0), 0u) << Log().back();
 }
 
 TEST_F(ExtractionTest, NormalizingScalesTheTrackByItsOwnPeak) {

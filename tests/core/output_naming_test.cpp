@@ -47,7 +47,7 @@ class BuildOutputPathTest : public ::testing::Test {
   }
   std::string Build(const ConversionJob& job, const std::string& rule, const std::string& extension = ".MP3") {
     settings.NamingRule = rule;
-    return BuildOutputPath(job, folder, extension, settings);
+    return BuildOutputPath(job, folder, extension, settings).value_or("(outside)");
   }
 
   test::TempFolder temp;
@@ -109,21 +109,43 @@ TEST_F(BuildOutputPathTest, HostileDotsNeverLeaveTheFolder) {
     EXPECT_EQ(Build(c.job, c.rule), folder + "/" + c.expected) << c.rule;
   }
 
-  // Even when the user lets separators through, every component stays inside.
+  // Replacement strings never make a subfolder, whatever the settings say.
   settings.ReplaceStr[5] = "/";
   settings.ReplaceStr[6] = "/";
   const char* hostile[] = {"../../../etc/passwd", "..\\..\\x", "/../..", "a/../../b", "./.", ".."};
   for (const char* value : hostile) {
     for (const char* rule : {"<artist>\\<title>", "<title>", "<album>/<number>"}) {
       std::string path = Build(Job(value, value, value, 1), rule);
-      fs::path normal = fs::path(path).lexically_normal();
-      EXPECT_EQ(normal.string().rfind(folder + "/", 0), 0u) << value << " with " << rule << " gave " << path;
+      EXPECT_TRUE(LiesInsideFolder(path, folder)) << value << " with " << rule << " gave " << path;
       for (const auto& part : fs::path(path).lexically_relative(folder)) {
         EXPECT_NE(part, "..") << path;
       }
     }
   }
   EXPECT_FALSE(fs::exists(temp / "etc"));
+
+  // A replacement that brought a separator and dots with it once led above the folder.
+  settings.ReplaceStr = {"/..", "&", "#", "=", "#", "#", "#", "(", ")", " "};
+  EXPECT_EQ(Build(Job("..", "B", "x*y", 1), "<artist>\\<title>"), folder + "/##/x..y.MP3");
+  EXPECT_EQ(Build(Job("*", "B", "x", 1), "<artist>\\<title>"), folder + "/##/x.MP3");
+}
+
+TEST_F(BuildOutputPathTest, ControlCharactersBecomeBlanks) {
+  settings.ReplaceStr[9] = "_";
+  EXPECT_EQ(Build(Job("A\x1b[31m", "B", "Line\nbreak\tand\rreturn", 2), "<artist>-<number>-<title>"),
+            folder + "/A_[31m-02-Line_break_and_return.MP3");
+}
+
+TEST(LiesInsideFolder, OnlyPathsBelowTheFolder) {
+  struct Case {
+    const char* path;
+    bool inside;
+  } cases[] = {
+      {"/music/a.MP3", true},       {"/music/x/../a.MP3", true}, {"/music//a/b.MP3", true},
+      {"/music/../etc/a", false},   {"/music", false},           {"/music/", false},
+      {"/musicals/a.MP3", false},   {"/etc/passwd", false},      {"/music/./../music2/a", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LiesInsideFolder(c.path, "/music/"), c.inside) << c.path;
 }
 
 TEST(ConvertedOutputPath, UsesTheSourceNameWithoutItsLastExtension) {

@@ -16,7 +16,8 @@ TEST(ProfileFile, IntegersAreReadByTheWindowsRules) {
     int32_t expected;
   } cases[] = {
       {"42", 42},          {"  42  ", 42},          {"-7", -7},          {"+9", 9},
-      {"12abc", 12},       {"abc", 99},             {"", 99},            {"-", 99},
+      {"12abc", 12},       {"abc", 0},              {"", 0},             {"-", 0},
+      {"  ", 0},           {"- 5", 0},              {"+x", 0},
       {"0x10", 0},         {"007", 7},              {"\"15\"", 15},      {"99999999999", 2147483647},
       {"-99999999999", -2147483647 - 1},            {"2147483647", 2147483647},
   };
@@ -24,7 +25,9 @@ TEST(ProfileFile, IntegersAreReadByTheWindowsRules) {
     ProfileFile profile = ProfileFile::Parse(std::string("[s]\nkey=") + c.value + "\n");
     EXPECT_EQ(profile.GetInt("s", "key", 99), c.expected) << "value '" << c.value << "'";
   }
+  // Only a missing section or key gives the fallback.
   EXPECT_EQ(ProfileFile().GetInt("s", "key", 99), 99);
+  EXPECT_EQ(ProfileFile::Parse("[s]\nother=1\n").GetInt("s", "key", 99), 99);
 }
 
 TEST(ProfileFile, NamesMatchWithoutCaseAndTheFirstMatchWins) {
@@ -125,6 +128,60 @@ TEST(ProfileFile, SaveReplacesTheFileAndKeepsItsPermissions) {
   std::string error;
   EXPECT_FALSE(profile.Save(temp / "missing/Settings.ini", &error));
   EXPECT_FALSE(error.empty());
+}
+
+class ProfileLoadTest : public ::testing::Test {
+ protected:
+  // A file of `[s]` and numbered keys, grown past `size` bytes with its last line
+  // "last=end".
+  std::string WriteKeys(size_t size) {
+    std::string text = "[s]\n";
+    for (int i = 0; text.size() < size; ++i) text += "key" + std::to_string(i) + "=" + std::string(50, 'v') + "\n";
+    text += "last=end\n";
+    test::WriteWholeFile(path, text);
+    return text;
+  }
+
+  test::TempFolder temp;
+  std::string path = temp / "big.ini";
+  ProfileLoad outcome = ProfileLoad::Missing;
+};
+
+TEST_F(ProfileLoadTest, AFileOverOneMiBIsReadUpToItsLastWholeLineInsideIt) {
+  std::string text = WriteKeys(3 * kLargestProfileBytes);
+  ProfileFile profile = ProfileFile::Load(path, &outcome);
+  EXPECT_EQ(outcome, ProfileLoad::Cut);
+  // The line that crosses the limit is dropped whole, never read as a shorter value.
+  size_t crossing = text.rfind('\n', kLargestProfileBytes - 1) + 1;
+  std::string crossingKey = text.substr(crossing, text.find('=', crossing) - crossing);
+  size_t lastWhole = text.rfind('\n', crossing - 2) + 1;
+  std::string lastWholeKey = text.substr(lastWhole, text.find('=', lastWhole) - lastWhole);
+  EXPECT_EQ(profile.Find("s", lastWholeKey), std::string(50, 'v'));
+  EXPECT_EQ(profile.Find("s", crossingKey), std::nullopt);
+  EXPECT_EQ(profile.Find("s", "last"), std::nullopt);
+  EXPECT_EQ(profile.Text(), text.substr(0, crossing));
+}
+
+TEST_F(ProfileLoadTest, AFileOfExactlyOneMiBIsReadWhole) {
+  std::string text = WriteKeys(0);
+  text.insert(4, std::string(kLargestProfileBytes - text.size() - 1, ';') + "\n");  // a long comment line
+  ASSERT_EQ(text.size(), kLargestProfileBytes);
+  test::WriteWholeFile(path, text);
+  EXPECT_EQ(ProfileFile::Load(path, &outcome).Find("s", "last"), "end");
+  EXPECT_EQ(outcome, ProfileLoad::Whole);
+  ProfileFile::Load(temp / "missing.ini", &outcome);
+  EXPECT_EQ(outcome, ProfileLoad::Missing);
+}
+
+// A file of gigabytes (sparse here, so it costs no disk) is never read whole.
+TEST_F(ProfileLoadTest, AGigabyteFileIsNotReadIntoMemory) {
+  test::WriteWholeFile(path, "[s]\nk=1\n");
+  std::error_code error;
+  std::filesystem::resize_file(path, uint64_t{3} << 30, error);
+  ASSERT_FALSE(error) << error.message();
+  ProfileFile profile = ProfileFile::Load(path, &outcome);
+  EXPECT_EQ(outcome, ProfileLoad::Cut);
+  EXPECT_EQ(profile.GetInt("s", "k", 0), 1);
 }
 
 // A process killed at any moment of a save leaves the old or the new file whole.

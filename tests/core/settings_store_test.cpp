@@ -53,6 +53,8 @@ TEST_F(SettingsStoreTest, OutOfRangeValuesAreCorrectedOnLoad) {
       {"MP3", "MP3Encoder", "1", &Settings::MP3Encoder, 0},
       {"MP3", "BitRate", "14", &Settings::BitRate, 8},
       {"MP3", "BitRate", "13", &Settings::BitRate, 13},
+      {"MP3", "BitRate", "abc", &Settings::BitRate, 0},  // present but not a number: 0, as on Windows
+      {"MP3", "BitRate", "", &Settings::BitRate, 0},
       {"MP3", "MaxBitRate", "-1", &Settings::MaxBitRate, 13},
       {"MP3", "MPEGQuality", "4", &Settings::MPEGQuality, 2},
       {"MP3", "VBRQuality", "9", &Settings::VBRQuality, 4},
@@ -65,6 +67,9 @@ TEST_F(SettingsStoreTest, OutOfRangeValuesAreCorrectedOnLoad) {
       {"CDROM", "CDROMDriver", "-2", &Settings::CDROMDriver, 0},
       {"CDROM", "RetryTimes", "0", &Settings::RetryTimes, 5},
       {"CDROM", "BufferSize", "0", &Settings::BufferSize, 26},
+      {"CDROM", "BufferSize", "256", &Settings::BufferSize, 26},
+      {"CDROM", "BufferSize", "255", &Settings::BufferSize, 255},
+      {"CDROM", "BufferSize", "1", &Settings::BufferSize, 1},
       {"CDROM", "DeviceType", "12", &Settings::DeviceType, 0},
       {"CDROM", "DeviceType", "11", &Settings::DeviceType, 11},
       {"CDROM", "LeadingFrame", "-10", &Settings::LeadingFrame, -10},
@@ -118,7 +123,12 @@ TEST_F(SettingsStoreTest, FoldersThatCannotBeMadeFallBackToTheDefaults) {
   EXPECT_EQ(settings.OutputFolder, temp / "Music/Sonvarek Maker");
   EXPECT_EQ(settings.effectiveOutputFolder, temp / "Music/Sonvarek Maker/");
   EXPECT_EQ(settings.temporaryFolder, temp / "systemtmp/");
-  EXPECT_TRUE(notice.texts.empty());
+  EXPECT_EQ(notice.texts, (std::vector<std::string>{
+                              "Can't open  output directory!",
+                              "The output folder " + temp / "Music/Sonvarek Maker" + " is used instead.",
+                              "Can't open temp directory!",
+                              "The temporary folder " + temp / "systemtmp" + " is used instead.",
+                          }));
 }
 
 TEST_F(SettingsStoreTest, EachFolderFailureIsToldOnceAndLoadingGoesOn) {
@@ -131,6 +141,17 @@ TEST_F(SettingsStoreTest, EachFolderFailureIsToldOnceAndLoadingGoesOn) {
   Settings settings = LoadSettings(folders, notice);
   EXPECT_EQ(notice.texts, (std::vector<std::string>{"Can't open  output directory!", "Can't open temp directory!"}));
   EXPECT_EQ(settings.NamingRule, "<title>");
+}
+
+TEST_F(SettingsStoreTest, AFileOverOneMiBIsReadUpToTheLimitAndTheUserIsTold) {
+  std::string junk;
+  while (junk.size() < 3 * kLargestProfileBytes) junk += "; " + std::string(70, 'j') + "\n";
+  WriteSettingsFile("[MP3]\nBitRate=11\n" + junk + "[Misc]\nNamingRule=<title>\n");
+  Settings settings = Load();
+  EXPECT_EQ(settings.BitRate, 11);
+  EXPECT_EQ(settings.NamingRule, "<number>-<title>");  // past the limit: the default
+  EXPECT_EQ(notice.texts, (std::vector<std::string>{SettingsFilePath(Folders()) +
+                                                    " is too large: only its first 1 MiB was read."}));
 }
 
 TEST_F(SettingsStoreTest, SaveWritesEveryKeyAndKeepsForeignLines) {

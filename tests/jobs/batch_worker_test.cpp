@@ -104,8 +104,9 @@ TEST(BatchWorker, AFailingSecondFileEndsTheBatchAndTheThirdNeverStarts) {
   EXPECT_EQ(test::ReadWavSamples(files[2])[0], 1000);
   for (const WindowMessage& m : windows.progress.MessagesWithId(Message::JobPhase)) EXPECT_NE(m.text, files[2]);
   auto log = windows.Log();
-  ASSERT_EQ(log.size(), 1u);
+  ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(test::AfterTimeStamp(log[0]), " Error: Can't support this wave format of file " + files[1] + "!");
+  EXPECT_EQ(test::AfterTimeStamp(log[1]), " Not done: " + files[2]);
 }
 
 TEST(BatchWorker, ACancelEndsTheBatchLikeASuccess) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/string_table.h"
+
 namespace sonvarek {
 namespace {
 
@@ -44,7 +46,7 @@ TEST(Mp3EncoderLibrary, StartAndEngineChangesTellTheUserWhatFailed) {
       {"liblame_enc.so", 0, {}, true},
       {"liblame_enc.so", 1, {"Cann't load Encoder! Use the old one."}, true},
       {"liblame_enc_missing.so", 1,
-       {"No Encode DLL was found!", "Cann't load Encoder! Use the old one.",
+       {text::kNoEncodeDll, "Cann't load Encoder! Use the old one.",
         "Cann't load the old Encoder! Pls restart Sonvarek Maker"},
        false},
   };

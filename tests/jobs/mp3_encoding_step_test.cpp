@@ -3,10 +3,13 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "core/string_table.h"
+
 #include "jobs/batch_worker.h"
 #include "jobs/mp3_test_batch.h"
 #include "support/mp3_frames.h"
 #include "support/run_program.h"
+#include "support/small_disk.h"
 #include "support/wav_fixture.h"
 
 namespace sonvarek {
@@ -215,16 +218,59 @@ TEST_F(Mp3EncodingStep, FailuresAreLoggedAndKeepTheTemporaryFile) {
   EXPECT_EQ(test::ReadWholeFile(wav), before);
 }
 
-TEST_F(Mp3EncodingStep, AWriteErrorIsLoggedWithTheFileLayersText) {
-  std::string wav = Wav("full.wav", 0.5);
+TEST_F(Mp3EncodingStep, AnInvalidInputLeavesAnExistingOutputUntouchedAndCreatesNothing) {
+  std::string wav = temp / "song.wav";
+  test::WriteWav(wav, std::vector<int16_t>(6000, 100));
+  std::string bytes = test::ReadWholeFile(wav);
+  bytes[34] = 8;  // 8 bits per sample
+  test::WriteWholeFile(wav, bytes);
   test::Mp3TestBatch run(temp, MakeFileJob(wav));
-  // The output opens fine and every write to it fails for want of space.
-  fs::create_symlink("/dev/full", run.batch.settings.effectiveOutputFolder + "full.MP3");
+  const std::string output = run.batch.settings.effectiveOutputFolder + "song.MP3";
+  test::WriteWholeFile(output, "the song as encoded last year");
   EXPECT_EQ(Encode(run), 0);
-  EXPECT_EQ(run.Log(), (std::vector<std::string>{
-                           " Encoding " + wav + " ...",
-                           " Error: File operation error, error cause:No space left on device!\n"}));
-  EXPECT_FALSE(run.batch.cancelled);
+  EXPECT_EQ(test::ReadWholeFile(output), "the song as encoded last year");
+  EXPECT_EQ(test::FileNames(run.batch.settings.effectiveOutputFolder), std::vector<std::string>{"song.MP3"});
+}
+
+// A full disk anywhere in the step, also while the ID3v2 tag rewrites the finished
+// file, fails the step with the file layer's text and leaves the earlier file.
+TEST_F(Mp3EncodingStep, AFullDiskFailsTheStepAndKeepsThePreviousFile) {
+  // The free-space check before encoding asks for a quarter of the WAV data, more
+  // than a whole MP3 takes; a disk that fills meanwhile is found by the writes alone.
+  struct Unknown final : DiskSpaceProbe {
+    FreeSpace Query(std::string_view) const override { return {}; }
+  } unknownSpace;
+  std::string wav = Wav("song.wav", 2.0);
+  test::Mp3TestBatch sizing(temp, MakeFileJob(wav));
+  ASSERT_EQ(Encode(sizing), 1);
+  const uint64_t mp3Bytes = fs::file_size(sizing.batch.jobs[0].outputPath);
+  const std::string previous(8 * 1024, 'p');
+  struct Case {
+    const char* name;
+    uint64_t diskBytes;
+    bool needsTmpfs;  // a size limit per file cannot make the tag's copy of the file fail alone
+    std::string cause;
+  } cases[] = {
+      {"while encoding", 16 * 1024 + mp3Bytes / 2, false, ""},
+      {"while tagging", 16 * 1024 + mp3Bytes * 3 / 2, true, text::kTagUpdateFailed},
+  };
+  for (const Case& c : cases) {
+    test::SmallDisk disk(c.diskBytes);
+    if (c.needsTmpfs && !disk.IsTmpfs()) continue;
+    test::WriteWholeFile(disk / "song.MP3", previous);
+    test::Mp3TestBatch run(temp, MakeFileJob(wav));
+    run.batch.settings.effectiveOutputFolder = disk.Path();
+    run.batch.diskSpace = &unknownSpace;
+    {
+      test::FullDiskScope full(disk);
+      EXPECT_EQ(Encode(run), 0) << c.name;
+    }
+    EXPECT_EQ(test::ReadWholeFile(disk / "song.MP3"), previous) << c.name;
+    EXPECT_EQ(test::FileNames(disk.Path()), std::vector<std::string>{"song.MP3"}) << c.name;
+    std::vector<std::string> log = run.Log();
+    ASSERT_EQ(log.size(), 2u) << c.name << ": " << log.back();
+    EXPECT_EQ(log[1].rfind(" Error: File operation error, error cause:" + c.cause, 0), 0u) << log[1];
+  }
 }
 
 // Without the library the step fails at the encoder's initialisation; other steps still work.
@@ -232,7 +278,7 @@ TEST_F(Mp3EncodingStep, WithoutTheLibraryEachEncodingFailsToInitialiseAndNothing
   Mp3EncoderLibrary missing("liblame_enc_missing.so");
   RecordingNotice notice;
   LoadEncoderAtStart(missing, 0, notice);
-  EXPECT_EQ(notice.texts, (std::vector<std::string>{"No Encode DLL was found!"}));
+  EXPECT_EQ(notice.texts, (std::vector<std::string>{text::kNoEncodeDll}));
 
   std::string wav = Wav("a.wav", 0.2);
   for (const Mp3EncoderLibrary* library : std::vector<const Mp3EncoderLibrary*>{&missing, nullptr}) {

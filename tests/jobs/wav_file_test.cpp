@@ -1,10 +1,12 @@
 #include "jobs/wav_file.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "support/log_line.h"
 #include "support/temp_folder.h"
+#include "support/wav_fixture.h"
 
 namespace sonvarek {
 namespace {
@@ -63,7 +65,7 @@ TEST(WavReaders, EachReaderAcceptsItsFormats) {
     const std::pair<WavReader, bool> readers[] = {{WavReader::Mp3Encoder, f.mp3},
                                                   {WavReader::OggEncoder, f.ogg},
                                                   {WavReader::Normalizer, f.normalizer},
-                                                  {WavReader::Scaler, true}};
+                                                  {WavReader::Scaler, f.bits == 16}};
     for (auto [reader, accepted] : readers) {
       OpenedWav wav = OpenWavForReader(reader, path);
       EXPECT_EQ(wav.status == WavOpenStatus::Ok, accepted)
@@ -76,20 +78,82 @@ TEST(WavReaders, EachReaderAcceptsItsFormats) {
   }
 }
 
-TEST(WavReaders, DataSizeComesFromTheFileForEncodersAndTheHeaderOtherwise) {
+// Other writers put LIST or fact chunks before the samples, longer fmt chunks and
+// chunks after the data; the samples are the data chunk's, wherever it is.
+TEST(WavReaders, TheSamplesAreFoundInTheirChunk) {
   test::TempFolder temp;
-  std::string path = temp / "list.wav";
-  // A LIST chunk before "data": its bytes count as samples and offset 40 is whatever is there.
-  std::string bytes = HeaderBytes(2, 44100, 16, 0x5453494C) + std::string(100, '\x01');
-  test::WriteWholeFile(path, bytes);
-  EXPECT_EQ(OpenWavForReader(WavReader::Mp3Encoder, path).dataSize, 100u);
-  EXPECT_EQ(OpenWavForReader(WavReader::OggEncoder, path).dataSize, 100u);
-  EXPECT_EQ(OpenWavForReader(WavReader::Normalizer, path).dataSize, 0x5453494Cu);
+  const std::string samples = "\x01\x02\x03\x04\x05\x06\x07\x08";
+  const std::string list = test::Chunk("LIST", "INFOISFT\x05\x00\x00\x00Lavf\x00");  // odd length: padded
+  const std::string fact = test::Chunk("fact", test::Le(2, 4));
+  struct Case {
+    const char* name;
+    std::string bytes;
+    uint64_t offset;
+  } cases[] = {
+      {"canonical", test::ChunkedWav(test::FmtChunk::Pcm16, samples), 44},
+      {"18-byte fmt", test::ChunkedWav(test::FmtChunk::Pcm18, samples), 46},
+      {"extensible PCM", test::ChunkedWav(test::FmtChunk::ExtensiblePcm, samples, fact), 80},
+      {"LIST before data", test::ChunkedWav(test::FmtChunk::Pcm16, samples, list), 44 + list.size()},
+      {"chunk after data", test::ChunkedWav(test::FmtChunk::Pcm16, samples, "", list), 44},
+  };
+  for (const Case& c : cases) {
+    std::string path = temp / "f.wav";
+    test::WriteWholeFile(path, c.bytes);
+    for (WavReader reader : {WavReader::Mp3Encoder, WavReader::OggEncoder, WavReader::Normalizer, WavReader::Scaler}) {
+      OpenedWav wav = OpenWavForReader(reader, path);
+      ASSERT_EQ(wav.status, WavOpenStatus::Ok) << c.name << ": " << wav.logLine;
+      EXPECT_EQ(wav.dataOffset, c.offset) << c.name;
+      EXPECT_EQ(wav.dataSize, samples.size()) << c.name;
+      std::string read(samples.size(), '\0');
+      ASSERT_EQ(wav.file.Read(read.data(), read.size()), static_cast<int64_t>(read.size()));
+      EXPECT_EQ(read, samples) << c.name;
+    }
+  }
+}
 
-  OpenedWav wav = OpenWavForReader(WavReader::Scaler, path);
-  char first = 0;
-  ASSERT_EQ(wav.file.Read(&first, 1), 1);  // positioned on the samples
-  EXPECT_EQ(first, '\x01');
+TEST(WavReaders, WhatIsNotPcmWaveIsRefusedAndLeftAsItIs) {
+  test::TempFolder temp;
+  const std::string samples(8, '\x11');
+  std::string canonical = test::ChunkedWav(test::FmtChunk::Pcm16, samples);
+  std::string dataFirst = canonical;
+  dataFirst.replace(12, 24, "");  // the fmt chunk gone: data comes without a format
+  std::string oversized = canonical;
+  oversized.replace(40, 4, test::Le(1000000, 4));  // a data size beyond the file is cut to it
+  struct Case {
+    const char* name;
+    std::string bytes;
+    WavOpenStatus status;
+  } cases[] = {
+      {"not RIFF", "RIFX" + canonical.substr(4), WavOpenStatus::Unsupported},
+      {"not WAVE", canonical.substr(0, 8) + "AVI " + canonical.substr(12), WavOpenStatus::Unsupported},
+      {"float sub-format", test::ChunkedWav(test::FmtChunk::ExtensibleFloat, samples), WavOpenStatus::Unsupported},
+      {"data without fmt", dataFirst, WavOpenStatus::Unsupported},
+      {"no data chunk", canonical.substr(0, 36), WavOpenStatus::Unsupported},
+      {"cut inside the chunks", canonical.substr(0, 30), WavOpenStatus::CantRead},
+      {"oversized data", oversized, WavOpenStatus::Ok},
+  };
+  for (const Case& c : cases) {
+    std::string path = temp / "f.wav";
+    test::WriteWholeFile(path, c.bytes);
+    OpenedWav wav = OpenWavForReader(WavReader::Normalizer, path);
+    EXPECT_EQ(wav.status, c.status) << c.name;
+    if (c.status == WavOpenStatus::Unsupported) {
+      EXPECT_EQ(test::AfterTimeStamp(wav.logLine), " Error: Can't support this wave format of file " + path + "!");
+    }
+    if (c.status == WavOpenStatus::Ok) {
+      EXPECT_EQ(wav.dataSize, samples.size()) << c.name;
+    }
+    EXPECT_EQ(test::ReadWholeFile(path), c.bytes) << c.name;
+  }
+}
+
+TEST(WavReaders, AFifoIsRefusedWithoutWaitingForAWriter) {
+  test::TempFolder temp;
+  const std::string path = temp / "pipe.wav";
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  OpenedWav wav = OpenWavForReader(WavReader::Mp3Encoder, path);
+  EXPECT_EQ(wav.status, WavOpenStatus::NotRegular);
+  EXPECT_EQ(test::AfterTimeStamp(wav.logLine), " Error: " + path + " is not a regular file!");
 }
 
 TEST(WavReaders, ShortAndMissingFilesGiveTheirLinesAndChangeNothing) {

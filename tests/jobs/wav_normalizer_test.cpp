@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/recording_message_sink.h"
+#include <filesystem>
+
 #include "support/log_line.h"
+#include "support/small_disk.h"
 #include "support/wav_fixture.h"
 
 namespace sonvarek {
@@ -136,8 +139,9 @@ TEST_F(NormalizerTest, PhasesAndProgressFollowThePasses) {
   EXPECT_EQ(test::ReadWavSamples(path).back(), 3113);  // the short last block is scaled too
 }
 
-TEST_F(NormalizerTest, ACancelLeavesTheFilePartlyScaled) {
+TEST_F(NormalizerTest, ACancelLeavesTheOriginalByteForByteAndNothingBeside) {
   test::WriteWav(path, std::vector<int16_t>(100 * kSamplesPerBlock, 1000));
+  const std::string original = test::ReadWholeFile(path);
   // Cancel when the scale pass reports its first progress (after 30 blocks).
   RecordingMessageSink cancelling([this](const WindowMessage& m) {
     if (m.id == Message::ExtractProgress && m.wParam == 300) batch.cancelEvent->Set();
@@ -146,12 +150,50 @@ TEST_F(NormalizerTest, ACancelLeavesTheFilePartlyScaled) {
   batch.settings.NormalizeRatio = 50;
   EXPECT_EQ(NormalizeWavFile(path, batch), 0);
   EXPECT_TRUE(batch.cancelled);
-  auto samples = test::ReadWavSamples(path);
-  EXPECT_EQ(samples[0], 16384);
-  EXPECT_EQ(samples[30 * kSamplesPerBlock - 1], 16384);
-  EXPECT_EQ(samples[30 * kSamplesPerBlock], 1000);
+  EXPECT_EQ(test::ReadWholeFile(path), original);
+  EXPECT_EQ(test::FileNames(temp.Path()), std::vector<std::string>{"a.wav"});
   ASSERT_EQ(Log().size(), 1u);
   EXPECT_EQ(test::AfterTimeStamp(Log()[0]), " User canceled the operation.");
+}
+
+TEST_F(NormalizerTest, AFullDiskFailsTheStepAndLeavesTheOriginal) {
+  test::SmallDisk disk(256 * 1024);
+  const std::string onDisk = disk / "a.wav";
+  test::WriteWav(onDisk, std::vector<int16_t>(80 * 1024, 1000));  // 160 KiB of samples
+  const std::string original = test::ReadWholeFile(onDisk);
+  {
+    test::FullDiskScope full(disk);
+    EXPECT_EQ(NormalizeWavFile(onDisk, batch), 0);
+  }
+  EXPECT_FALSE(batch.cancelled);
+  EXPECT_EQ(test::ReadWholeFile(onDisk), original);
+  EXPECT_EQ(test::FileNames(disk.Path()), std::vector<std::string>{"a.wav"});
+  ASSERT_EQ(Log().size(), 1u);
+  EXPECT_EQ(test::AfterTimeStamp(Log()[0]).rfind(" Error: Can't write file " + onDisk + ": ", 0), 0u) << Log()[0];
+}
+
+// Chunks around the samples (tags, cue points) are kept as they are; only samples scale.
+TEST_F(NormalizerTest, OnlyTheSamplesOfTheDataChunkAreScaled) {
+  const std::string samples = test::Le(1000, 2) + test::Le(static_cast<uint16_t>(-2000), 2);
+  const std::string list = test::Chunk("LIST", "INFOIART\x04\x00\x00\x00\x00\x01\x00\x02");
+  const std::string bytes = test::ChunkedWav(test::FmtChunk::ExtensiblePcm, samples, list, list);
+  test::WriteWholeFile(path, bytes);
+  batch.settings.NormalizeRatio = 50;  // peak 2000 becomes 16383
+  EXPECT_EQ(NormalizeWavFile(path, batch), 1);
+  std::string scaled = bytes;
+  const size_t at = bytes.find("data") + 8;
+  scaled.replace(at, 4, test::Le(8192, 2) + test::Le(static_cast<uint16_t>(-16383), 2));
+  EXPECT_EQ(test::ReadWholeFile(path), scaled);
+}
+
+TEST_F(NormalizerTest, ALinkStaysALinkAndItsTargetIsNormalized) {
+  const std::string target = temp / "target.wav";
+  test::WriteWav(target, {1000, -1000});
+  std::filesystem::create_symlink(target, path);
+  batch.settings.NormalizeRatio = 100;
+  EXPECT_EQ(NormalizeWavFile(path, batch), 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(test::ReadWavSamples(target), (std::vector<int16_t>{32767, -32766}));
 }
 
 TEST_F(NormalizerTest, ScaleWavFileReportsEvery26BlocksAndAtTheEnd) {

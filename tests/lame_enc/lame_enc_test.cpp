@@ -178,6 +178,49 @@ TEST(LameEnc, VbrStaysWithinTheMinimumAndMaximumRates) {
   }
 }
 
+// Left to itself libmp3lame drops to 16-32 kHz (MPEG-2) for these; a record without a
+// resample rate keeps the input's rate.
+TEST(LameEnc, WithoutAResampleRateTheStreamKeepsTheInputRate) {
+  struct Case {
+    const char* what;
+    uint32_t rate;
+    void (*change)(LameEncConfig&);
+    int sampleRate;  // of every frame, MPEG-1; 0 for any rate
+  };
+  const Case cases[] = {
+      {"32 kbit/s", 44100, [](LameEncConfig&) {}, 44100},
+      {"VBR quality 8",
+       44100,
+       [](LameEncConfig& c) {
+         c.bEnableVBR = 1;
+         c.nVBRQuality = 8;
+       },
+       44100},
+      {"the voice preset at 128 kbit/s",
+       44100,
+       [](LameEncConfig& c) {
+         c.nPreset = LQP_VOICE_QUALITY;
+         c.dwBitrate = 128;
+       },
+       44100},
+      {"32 kbit/s at 48 kHz", 48000, [](LameEncConfig&) {}, 48000},
+      // No MPEG stream carries 96 kHz: the encoder still picks a rate rather than refuse.
+      {"96 kHz", 96000, [](LameEncConfig&) {}, 0},
+  };
+  for (const Case& c : cases) {
+    LameEncConfig config = Config(c.rate, BE_MP3_MODE_JSTEREO, 32);
+    c.change(config);
+    std::string mp3 = EncodeAll(config, test::SineSamples(0.5, 2, static_cast<int>(c.rate)));
+    test::Mp3Walk walk = test::WalkMp3Frames(mp3, 0, mp3.size());
+    ASSERT_TRUE(walk.complete) << c.what << ": " << walk.problem;
+    if (c.sampleRate == 0) continue;
+    for (const test::Mp3FrameHeader& frame : walk.frames) {
+      ASSERT_EQ(frame.version, 1) << c.what;
+      ASSERT_EQ(frame.sampleRate, c.sampleRate) << c.what;
+    }
+  }
+}
+
 class VbrHeaderTest : public ::testing::Test {
  protected:
   std::string Encode(bool vbr) {

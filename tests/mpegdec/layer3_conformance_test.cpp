@@ -1,5 +1,5 @@
 // Layer III conformance bitstreams of ISO/IEC 11172-4 and 13818-4 against their 16-bit
-// references, read in place from the shared vectors folder.
+// references, kept in tests/data/mpeg/iso/.
 #include <gtest/gtest.h>
 
 #include <string>

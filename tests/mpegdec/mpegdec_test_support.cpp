@@ -26,7 +26,10 @@ std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& bytes) {
 }
 
 std::filesystem::path VectorPath(const std::string& relative) {
-  return std::filesystem::path(SONVAREK_SHARED_DIR) / "mpeg-vectors" / relative;
+  const std::filesystem::path path = std::filesystem::path(SONVAREK_TEST_DATA_DIR) / relative;
+  // Callers read a missing file as empty, which some checks would pass; fail here instead.
+  EXPECT_TRUE(std::filesystem::exists(path)) << "missing test vector " << path;
+  return path;
 }
 
 std::vector<uint8_t> IsoBitstream(const std::string& name) { return ReadFileBytes(VectorPath("iso/" + name + ".bit")); }

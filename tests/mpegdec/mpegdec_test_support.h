@@ -12,8 +12,10 @@ namespace sonvarek::mpegdec::test {
 
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
 std::vector<int16_t> BytesToSamples(const std::vector<uint8_t>& bytes);
-std::filesystem::path VectorPath(const std::string& relative);  // under mpeg-vectors/
-// A conformance stream of mpeg-vectors/iso/ by name ("l2-fl10"), and its 16-bit reference.
+// A file under tests/data/mpeg/; a missing one fails the calling test, since the vectors are
+// part of the checkout.
+std::filesystem::path VectorPath(const std::string& relative);
+// A conformance stream of tests/data/mpeg/iso/ by name ("l2-fl10"), and its 16-bit reference.
 std::vector<uint8_t> IsoBitstream(const std::string& name);
 std::vector<int16_t> IsoReference(const std::string& name);
 
