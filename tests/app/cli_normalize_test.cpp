@@ -3,11 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/log_line.h"
 #include "support/run_program.h"
+#include "support/small_disk.h"
 #include "support/wav_fixture.h"
 
 namespace sonvarek {
@@ -57,54 +59,91 @@ TEST_F(CliNormalizeTest, AFileThatCannotBeOpenedEndsWithTheErrorPaneAndTouchesNo
   EXPECT_FALSE(std::filesystem::exists(temp / "missing.wav"));
 }
 
-// Ctrl+C sets the cancel event: the batch ends as after Abort, here before any block was scaled.
-TEST_F(CliNormalizeTest, InterruptCancelsTheBatch) {
-  std::string path = temp / "big.wav";
+// A large, mostly sparse WAV file: long enough to be interrupted while it is scaled.
+std::string BigWav(const std::string& path) {
   test::WriteWav(path, {1000, 1000});
-  // A large, mostly sparse file keeps the peak pass busy long enough to be interrupted.
   const off_t dataBytes = off_t(1) << 28;
-  {
-    std::string header = test::ReadWholeFile(path).substr(0, 44);
-    uint32_t size = static_cast<uint32_t>(dataBytes);
-    for (int i = 0; i < 4; ++i) header[40 + i] = static_cast<char>(size >> (8 * i));
-    test::WriteWholeFile(path, header + std::string(4, '\x10'));
-    ASSERT_EQ(truncate(path.c_str(), 44 + dataBytes), 0);
-  }
+  std::string header = test::ReadWholeFile(path).substr(0, 44);
+  uint32_t size = static_cast<uint32_t>(dataBytes);
+  for (int i = 0; i < 4; ++i) header[40 + i] = static_cast<char>(size >> (8 * i));
+  test::WriteWholeFile(path, header + std::string(4, '\x10'));
+  EXPECT_EQ(truncate(path.c_str(), 44 + dataBytes), 0);
+  return header + std::string(4, '\x10');
+}
+
+struct Interrupted {
+  bool signalled = false;
+  int status = 0;
+  std::string output;
+};
+
+// Runs `sonvarek normalize path` and sends `signal` once `marker` shows on its
+// standard error.
+Interrupted NormalizeUntil(const std::string& home, const std::string& path, const std::string& marker, int signal) {
+  Interrupted run;
   int output[2];
-  ASSERT_EQ(pipe(output), 0);
+  if (pipe(output) != 0) return run;
   pid_t child = fork();
-  ASSERT_GE(child, 0);
   if (child == 0) {
     dup2(output[1], 2);
     dup2(open("/dev/null", O_WRONLY), 1);
     close(output[0]);
-    std::string home = temp / "home";
     execl(SONVAREK_CLI, SONVAREK_CLI, "--home", home.c_str(), "normalize", path.c_str(), nullptr);
     _exit(127);
   }
   close(output[1]);
-  std::string seen;
   char buffer[4096];
-  ssize_t count = 0;
-  bool interrupted = false;
-  while ((count = read(output[0], buffer, sizeof buffer)) > 0) {
-    seen.append(buffer, static_cast<size_t>(count));
-    if (!interrupted && seen.find("Normalizing(01/01)") != std::string::npos) {
-      kill(child, SIGINT);
-      interrupted = true;
+  for (ssize_t count = 0; (count = read(output[0], buffer, sizeof buffer)) > 0;) {
+    run.output.append(buffer, static_cast<size_t>(count));
+    if (!run.signalled && run.output.find(marker) != std::string::npos) {
+      kill(child, signal);
+      run.signalled = true;
     }
   }
   close(output[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(interrupted) << seen;
-  ASSERT_TRUE(WIFEXITED(status)) << seen;
-  EXPECT_EQ(WEXITSTATUS(status), 130) << seen;
-  EXPECT_NE(seen.find(") User canceled the operation."), std::string::npos) << seen;
-  std::string start(48, '\0');
-  std::ifstream(path, std::ios::binary).read(start.data(), 48);
-  start = start.substr(44);
-  EXPECT_EQ(start, std::string(4, '\x10'));
+  waitpid(child, &run.status, 0);
+  return run;
+}
+
+// Ctrl+C sets the cancel event and the batch ends as after Abort; a kill ends it
+// at once. Either way, in the peak pass or while the scaled copy is written, the
+// original file is the same file with the same bytes.
+TEST_F(CliNormalizeTest, InterruptOrKillLeavesTheOriginalIntact) {
+  struct Case {
+    const char* marker;
+    int signal;
+  } cases[] = {
+      {"Normalizing(01/01)", SIGINT},
+      {"  Normalizing WAV ", SIGINT},
+      {"  Normalizing WAV ", SIGKILL},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::create_directories(temp / "files");
+    const std::string path = temp / "files/big.wav";
+    const std::string start = BigWav(path);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+
+    Interrupted run = NormalizeUntil(temp / "home", path, c.marker, c.signal);
+    ASSERT_TRUE(run.signalled) << run.output;
+    if (c.signal == SIGINT) {
+      ASSERT_TRUE(WIFEXITED(run.status)) << run.output;
+      EXPECT_EQ(WEXITSTATUS(run.status), 130) << run.output;
+      EXPECT_NE(run.output.find(") User canceled the operation."), std::string::npos) << run.output;
+      EXPECT_EQ(test::FileNames(temp / "files"), std::vector<std::string>{"big.wav"});
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(run.status)) << run.output;
+    }
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << c.marker;
+    EXPECT_EQ(after.st_size, before.st_size) << c.marker;
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec) << c.marker;
+    std::string head(start.size(), '\0');
+    std::ifstream(path, std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(head, start) << c.marker;
+    std::filesystem::remove_all(temp / "files");
+  }
 }
 
 }  // namespace

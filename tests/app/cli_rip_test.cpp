@@ -5,6 +5,7 @@
 #include "cdrom/disc_reader.h"
 #include "cdrom/scsi_driver_image.h"
 #include "support/run_program.h"
+#include "support/small_disk.h"
 #include "support/wav_fixture.h"
 
 namespace sonvarek {
@@ -153,6 +154,52 @@ TEST_F(CliRipTest, ABadRequestIsRefusedBeforeAnythingIsRipped) {
   test::ProgramResult wav = Rip("--format wav --tracks 2 --rule '<number>'");
   EXPECT_EQ(wav.status, 0) << wav.out;
   EXPECT_TRUE(fs::exists(temp / "out/02.WAV"));
+}
+
+// A replacement string with a separator once let a disc text lead above the folder.
+TEST_F(CliRipTest, NoSettingOrDiscTextWritesOutsideTheOutputFolder) {
+  test::WriteWholeFile(temp / "home/Settings.ini", "[Misc]\nReplaceStr01=/..\n");
+  test::ProgramResult result = Rip("--format wav --tracks 2 --rule '<artist>\\<title>' --artist .. --title '2=*'");
+  ASSERT_EQ(result.status, 0) << result.out;
+  std::vector<std::string> made;
+  for (const auto& entry : fs::recursive_directory_iterator(temp.Path())) {
+    if (entry.is_regular_file() && entry.path().extension() == ".WAV") made.push_back(entry.path().string());
+  }
+  EXPECT_EQ(made, std::vector<std::string>{temp / "out/##/##.WAV"});
+}
+
+TEST_F(CliRipTest, TracksThatWouldShareAFileAreRefusedBeforeAnyIsRead) {
+  test::ProgramResult result = Rip("--format wav --tracks 2,3 --rule '<artist>'");
+  EXPECT_EQ(result.status, 1) << result.out;
+  EXPECT_NE(result.out.find("would both be written to " + temp / "out/Artist.WAV"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find("Extracting"), std::string::npos) << result.out;
+  EXPECT_TRUE(fs::is_empty(temp / "out"));
+}
+
+// Two rips of one disc into one folder at once: every file is whole, whichever
+// rip renamed it last.
+TEST_F(CliRipTest, TwoRipsAtOnceIntoOneFolderGiveWholeFiles) {
+  const std::string command = "env HOME=" + ShellQuoted(temp / "user") + " TMPDIR=" + ShellQuoted(temp / "tmp") + " " +
+                              SONVAREK_CLI + " --home " + ShellQuoted(temp / "home") + " rip --image " +
+                              ShellQuoted(kSampleCue) + " --output " + ShellQuoted(temp / "out") +
+                              " --format wav --rule '<number>'";
+  test::ProgramResult both =
+      test::RunProgram("(" + command + " >/dev/null 2>&1; echo first $?) & (" + command +
+                       " >/dev/null 2>&1; echo second $?) & wait");
+  EXPECT_NE(both.out.find("first 0"), std::string::npos) << both.out;
+  EXPECT_NE(both.out.find("second 0"), std::string::npos) << both.out;
+  std::vector<std::string> expected;
+  for (const TocTrack& track : tracks) {
+    if (track.isData) continue;
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.WAV", track.number);
+    expected.push_back(name);
+    std::string file = test::ReadWholeFile(temp / "out" + "/" + name);
+    ASSERT_EQ(file.size(), 44 + BinSlice(track).size()) << name;
+    EXPECT_TRUE(file.substr(44) == BinSlice(track)) << name;
+  }
+  EXPECT_EQ(test::FileNames(temp / "out"), expected);
+  EXPECT_EQ(TemporaryFiles(), 0u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "jobs/batch_window_model.h"
 #include "platform/recording_message_sink.h"
 #include "support/log_line.h"
+#include "support/small_disk.h"
 #include "support/wav_fixture.h"
 
 namespace sonvarek {
@@ -39,6 +40,7 @@ class Windows {
     return distinct;
   }
 
+  test::TempFolder output;  // the batch's output folder
   std::mutex mutex;
   BatchWindowModel model;
   std::vector<std::string> titles;
@@ -50,8 +52,36 @@ std::unique_ptr<ConversionBatch> FileBatch(Windows& windows, const std::vector<s
   auto batch = std::make_unique<ConversionBatch>();
   batch->progressWindow = &windows.progress;
   batch->mainWindow = &windows.main;
+  batch->settings.effectiveOutputFolder = windows.output.Path();
   for (const std::string& file : files) batch->jobs.push_back(MakeFileJob(file));
   return batch;
+}
+
+ConversionJob TrackJob(int track, const std::string& title, const std::string& artist = "") {
+  ConversionJob job;
+  job.sourceName = title;
+  job.trackIndex = track - 1;
+  job.tags.Artist = artist;
+  return job;
+}
+
+// A rip batch of these tracks to MP3 through a temporary WAV file.
+std::unique_ptr<ConversionBatch> RipBatch(Windows& windows, std::vector<ConversionJob> jobs) {
+  auto batch = FileBatch(windows, {});
+  batch->noTemporaryFile = false;
+  batch->fromFiles = false;
+  batch->jobs = std::move(jobs);
+  return batch;
+}
+
+// Steps that only note that they ran.
+StepTable CountingSteps(int& calls) {
+  StepTable steps = DefaultStepTable();
+  auto count = [&calls](ConversionBatch&) { return ++calls, 1; };
+  steps.extract = count;
+  steps.encodeMp3 = count;
+  steps.normalize = count;
+  return steps;
 }
 
 TEST(BatchWorker, ANormalizeBatchOfThreeFilesRunsToTheSuccessPane) {
@@ -144,17 +174,9 @@ TEST(BatchWorker, UnbuiltStepsEndWithTheErrorPaneAndSaySo) {
 
 TEST(BatchWorker, ARipOfFourTracksExtractsThenEncodesEachInTurn) {
   Windows windows(BatchKind::CdRip, 4);
-  auto batch = std::make_unique<ConversionBatch>();
-  batch->progressWindow = &windows.progress;
-  batch->mainWindow = &windows.main;
-  batch->noTemporaryFile = false;
-  batch->fromFiles = false;
-  for (int track = 1; track <= 4; ++track) {
-    ConversionJob job;
-    job.sourceName = "Song " + std::to_string(track);
-    job.trackIndex = track - 1;
-    batch->jobs.push_back(job);
-  }
+  std::vector<ConversionJob> jobs;
+  for (int track = 1; track <= 4; ++track) jobs.push_back(TrackJob(track, "Song " + std::to_string(track)));
+  auto batch = RipBatch(windows, jobs);
   StepTable steps = DefaultStepTable();
   std::vector<std::string> calls;
   steps.extract = [&](ConversionBatch& b) {
@@ -198,6 +220,73 @@ TEST(BatchWorker, ARipStopsAtAFailedExtractionAndAtACancel) {
     EXPECT_EQ(extracted, 2);
     EXPECT_EQ(windows.model.pane(), cancel ? BatchPane::Success : BatchPane::Error);
   }
+}
+
+// Two jobs that would write one file: the second would replace what the first
+// made. The batch is refused before any step runs, naming both and the file.
+TEST(BatchWorker, JobsThatWouldWriteOneFileAreRefusedBeforeAnyStep) {
+  test::TempFolder temp;
+  struct Case {
+    const char* name;
+    BatchKind kind;
+    std::vector<ConversionJob> jobs;
+    std::string rule;
+    std::string clash;  // the log line's end
+  } cases[] = {
+      {"a rule without <number>", BatchKind::CdRip, {TrackJob(1, "Intro", "A"), TrackJob(2, "Intro", "A")},
+       "<artist>\\<title>", "Intro and Intro would both be written to "},
+      {"one name in two folders", BatchKind::EncodeMp3,
+       {MakeFileJob(temp / "x/song.wav"), MakeFileJob(temp / "y/song.WAV")}, "", temp / "x/song.wav and "},
+      {"one file twice", BatchKind::Normalize, {MakeFileJob(temp / "a.wav"), MakeFileJob(temp / "./a.wav")}, "",
+       temp / "a.wav and "},
+  };
+  for (const Case& c : cases) {
+    Windows windows(c.kind, static_cast<int>(c.jobs.size()));
+    auto batch = RipBatch(windows, c.jobs);
+    batch->fromFiles = c.kind != BatchKind::CdRip;
+    if (!c.rule.empty()) batch->settings.NamingRule = c.rule;
+    int calls = 0;
+    RunBatch(*batch, c.kind, CountingSteps(calls));
+    EXPECT_EQ(calls, 0) << c.name;
+    EXPECT_EQ(windows.model.pane(), BatchPane::Error) << c.name;
+    ASSERT_EQ(windows.Log().size(), 1u) << c.name;
+    EXPECT_NE(windows.Log()[0].find(c.clash), std::string::npos) << windows.Log()[0];
+    EXPECT_TRUE(test::FileNames(windows.output.Path()).empty()) << c.name;
+  }
+}
+
+TEST(BatchWorker, AnOutputFolderThatCannotTakeFilesFailsBeforeTheFirstTrack) {
+  Windows windows(BatchKind::CdRip, 1);
+  auto batch = RipBatch(windows, {TrackJob(1, "Song")});
+  test::WriteWholeFile(windows.output / "file", "not a folder");
+  batch->settings.effectiveOutputFolder = windows.output / "file/out/";
+  int calls = 0;
+  RunBatch(*batch, BatchKind::CdRip, CountingSteps(calls));
+  EXPECT_EQ(calls, 0);
+  ASSERT_EQ(windows.Log().size(), 1u);
+  EXPECT_EQ(test::AfterTimeStamp(windows.Log()[0]),
+            " Error: Can't write into the output folder " + windows.output / "file/out/" + ": Not a directory!");
+}
+
+// Nobody would ever find a rip's temporary WAV file again, so it goes with its job
+// however the job ends; the batch then names the tracks it did not do.
+TEST(BatchWorker, ATemporaryWavGoesWithItsJobAlsoWhenEncodingFails) {
+  Windows windows(BatchKind::CdRip, 3);
+  auto batch = RipBatch(windows, {TrackJob(1, "One"), TrackJob(2, "Two"), TrackJob(3, "Three")});
+  StepTable steps = DefaultStepTable();
+  std::vector<std::string> temporaries;
+  steps.extract = [&](ConversionBatch& b) {
+    b.temporaryPath = windows.output / ("PW" + b.CurrentJob().sourceName);
+    test::WriteWholeFile(b.temporaryPath, "samples");
+    temporaries.push_back(b.temporaryPath);
+    return 1;
+  };
+  steps.encodeMp3 = [](ConversionBatch& b) { return b.currentJob == 0 ? 1 : 0; };
+  RunBatch(*batch, BatchKind::CdRip, steps);
+  ASSERT_EQ(temporaries.size(), 2u);
+  for (const std::string& path : temporaries) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+  ASSERT_EQ(windows.Log().size(), 1u);
+  EXPECT_EQ(test::AfterTimeStamp(windows.Log()[0]), " Not done: Three");
 }
 
 TEST(ThreadPriority, IndexesMapToNiceValuesAndOutOfRangeIsStoredBack) {

@@ -4,6 +4,7 @@
 #include "jobs/player_launch.h"
 #include "jobs/playlist.h"
 #include "platform/process.h"
+#include "support/small_disk.h"
 #include "support/temp_folder.h"
 
 namespace sonvarek {
@@ -17,6 +18,26 @@ TEST(Playlist, CreatesOrAppendsPathsWithLineFeedsOnly) {
   ASSERT_TRUE(AppendPlaylist(path, {"/music/c.mp3"}));
   EXPECT_EQ(test::ReadWholeFile(path), "/music/a b.mp3\n/music/ü.mp3\n/music/c.mp3\n");
   EXPECT_FALSE(AppendPlaylist(temp / "missing/list.m3u", {"/x"}));
+}
+
+// One entry is one line: a path with a line break in it is written as a file URL.
+TEST(Playlist, APathWithALineBreakStaysOneLine) {
+  test::TempFolder temp;
+  std::string path = temp / "list.m3u";
+  ASSERT_TRUE(AppendPlaylist(path, {"/music/two\nlines é.mp3", "/music/plain.mp3"}));
+  EXPECT_EQ(test::ReadWholeFile(path), "file:///music/two%0Alines%20%C3%A9.mp3\n/music/plain.mp3\n");
+}
+
+TEST(Playlist, AFullDiskLeavesTheOldListAsItWas) {
+  test::SmallDisk disk(16 * 1024);
+  const std::string path = disk / "list.m3u";
+  test::WriteWholeFile(path, "/music/old.mp3\n");
+  {
+    test::FullDiskScope full(disk);
+    EXPECT_FALSE(AppendPlaylist(path, std::vector<std::string>(1000, "/music/a rather long name of a file.mp3")));
+  }
+  EXPECT_EQ(test::ReadWholeFile(path), "/music/old.mp3\n");
+  EXPECT_EQ(test::FileNames(disk.Path()), std::vector<std::string>{"list.m3u"});
 }
 
 TEST(PlayNow, CommandLinesForTheChosenOrTheDefaultPlayer) {
