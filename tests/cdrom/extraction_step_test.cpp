@@ -262,6 +262,15 @@ TEST_F(ExtractionTest, AFullDiskStopsBeforeAnythingIsWritten) {
   EXPECT_EQ(TemporaryFiles(), 0u);
 }
 
+// 4 GiB is all a WAV header can describe; a longer range is refused before a read.
+TEST_F(ExtractionTest, ARangeTooLongForAWavFileIsRefusedBeforeReading) {
+  AddJob(2, 10, 10 + 1826092);  // one sector more than 4 GiB holds with the 44-byte header
+  batch.noTemporaryFile = true;
+  EXPECT_EQ(ExtractTrack(batch), 0);
+  EXPECT_EQ(Log(), (std::vector<std::string>{" Error: Song 2 is too long for a WAV file (at most 4 GiB)!"}));
+  EXPECT_TRUE(fs::is_empty(temp / "out"));
+}
+
 TEST_F(ExtractionTest, AnOutputThatCannotBeCreatedIsReported) {
   AddJob(2, 10, 110);
   batch.noTemporaryFile = true;
