@@ -105,9 +105,9 @@ void BatchConsole::FinishDrawing() {
   err_ << (model_.failed() ? text::kErrorPaneText : model_.title()) << '\n' << std::flush;
 }
 
-int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, std::ostream& err,
+int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, StepTable steps, std::ostream& err,
                       std::vector<std::string>* producedFiles) {
-  BatchConsole console(kind, static_cast<int>(batch->jobs.size()), err, isatty(STDERR_FILENO) == 1);
+  BatchConsole console(batch->kind, static_cast<int>(batch->jobs.size()), err, isatty(STDERR_FILENO) == 1);
   batch->progressWindow = &console;
   batch->mainWindow = &console;
   std::shared_ptr<ManualResetEvent> cancel = batch->cancelEvent;
@@ -115,7 +115,7 @@ int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, St
 
   InterruptCatcher interrupt;
   BatchRunner runner;
-  runner.Start(std::move(batch), kind, std::move(steps), nice);
+  runner.Start(std::move(batch), std::move(steps), nice);
   while (!runner.WaitFor(std::chrono::milliseconds(20))) {
     if (interrupt.Interrupted()) cancel->Set();
   }

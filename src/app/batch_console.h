@@ -43,7 +43,7 @@ class BatchConsole final : public MessageSink {
 // Ctrl+C sets the batch's cancel event. Returns the exit status: 0 after the
 // success pane, 1 after the error pane, 130 after a cancel. `producedFiles`, when
 // given, receives the success pane's file list.
-int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, std::ostream& err,
+int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, StepTable steps, std::ostream& err,
                       std::vector<std::string>* producedFiles = nullptr);
 
 }  // namespace sonvarek

@@ -81,7 +81,8 @@ int RunEncodeMp3Command(const CommandContext& context) {
   Mp3EncoderLibrary library;
   LoadEncoderAtStart(library, batch->settings.MP3Encoder, notice);
   for (const std::string& file : options.files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));
-  return RunBatchOnConsole(std::move(batch), BatchKind::EncodeMp3, DefaultStepTable(library), context.err);
+  batch->kind = BatchKind::EncodeMp3;
+  return RunBatchOnConsole(std::move(batch), DefaultStepTable(library), context.err);
 }
 
 }  // namespace sonvarek

@@ -38,7 +38,8 @@ int RunNormalizeCommand(const CommandContext& context) {
   batch->settings = LoadSettings(SystemFolders(context.home), notice);
   if (ratio != 0) batch->settings.NormalizeRatio = ratio;
   for (const std::string& file : files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));
-  return RunBatchOnConsole(std::move(batch), BatchKind::Normalize, DefaultStepTable(), context.err);
+  batch->kind = BatchKind::Normalize;
+  return RunBatchOnConsole(std::move(batch), DefaultStepTable(), context.err);
 }
 
 }  // namespace sonvarek

@@ -147,7 +147,7 @@ int RunRipCommand(const CommandContext& context) {
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
   if (int status = ApplyOverrides(*options, settings, context.err); status != kExitOk) return status;
   // There is no Ogg Vorbis encoder yet: refused before the drive is even opened.
-  if (settings.OutputFormat == 2) {
+  if (OutputFormatOf(settings) == OutputFormat::Ogg) {
     TellUser(context.err, text::kCliOggNotAvailable);
     return kExitFailed;
   }
@@ -166,9 +166,9 @@ int RunRipCommand(const CommandContext& context) {
     return kExitUsage;
   }
   Mp3EncoderLibrary library;
-  if (settings.OutputFormat == 0) LoadEncoderAtStart(library, settings.MP3Encoder, notice);
+  if (OutputFormatOf(settings) == OutputFormat::Mp3) LoadEncoderAtStart(library, settings.MP3Encoder, notice);
   std::vector<std::string> files;
-  int status = RunBatchOnConsole(std::move(batch), BatchKind::CdRip, RipStepTable(library), context.err, &files);
+  int status = RunBatchOnConsole(std::move(batch), RipStepTable(library), context.err, &files);
   if (status == kExitOk && !options->playlist.empty()) {
     bool written = AppendPlaylist(options->playlist, files);
     notice.Show(written ? text::kPlaylistCreated : text::kPlaylistFailed,

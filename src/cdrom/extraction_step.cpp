@@ -36,7 +36,7 @@ class Extraction {
   // An output that did not complete never takes its name (the staged file goes with
   // it), and a temporary WAV file that nothing will encode is removed.
   ~Extraction() {
-    if (!keepTemporary_ && !batch_.noTemporaryFile && !batch_.temporaryPath.empty()) {
+    if (!keepTemporary_ && !batch_.noTemporaryFile() && !batch_.temporaryPath.empty()) {
       std::remove(batch_.temporaryPath.c_str());
     }
   }
@@ -80,7 +80,7 @@ class Extraction {
   std::vector<uint8_t> buffer_;
   File file_;             // the temporary WAV file
   StagedFile staged_;     // or the final WAV output, until it is complete
-  File& Output() { return batch_.noTemporaryFile ? staged_.file() : file_; }
+  File& Output() { return batch_.noTemporaryFile() ? staged_.file() : file_; }
   std::string outputPath_;   // the final or the temporary path
   std::string writtenPath_;  // where the bytes are until the output is complete
   uint32_t written_ = 0;
@@ -90,7 +90,7 @@ class Extraction {
 };
 
 bool Extraction::PrepareTemporaryFile() {
-  if (batch_.noTemporaryFile) return true;
+  if (batch_.noTemporaryFile()) return true;
   std::optional<std::string> temporary = CreateTemporaryWavFile(settings_.temporaryFolder);
   if (!temporary) {
     Log(FormatLogLine(logformat::kErrorCantOpenTemporaryFile, settings_.temporaryFolder + "PWXXXXXX"));
@@ -106,7 +106,7 @@ bool Extraction::HasFreeSpace() {
     Log(FormatLogLine(logformat::kErrorWavTooLarge, job_.sourceName));
     return false;
   }
-  const std::string& where = batch_.noTemporaryFile ? settings_.effectiveOutputFolder : batch_.temporaryPath;
+  const std::string& where = batch_.noTemporaryFile() ? settings_.effectiveOutputFolder : batch_.temporaryPath;
   FreeSpaceCheck check = CheckFreeDiskSpace(where, needed, *batch_.diskSpace);
   if (check.enough) return true;
   Log(FormatLogLine(logformat::kErrorNotEnoughSpace, check.folder));
@@ -139,7 +139,7 @@ bool Extraction::LeadInRead() {
 }
 
 bool Extraction::OpenOutput() {
-  if (batch_.noTemporaryFile) {
+  if (batch_.noTemporaryFile()) {
     std::optional<std::string> path = TrackOutputPath(batch_, job_, ".WAV");
     if (!path) return false;
     outputPath_ = *path;
@@ -199,22 +199,22 @@ bool Extraction::FinishFile() {
     LogFileError();
     return false;
   }
-  if (batch_.noTemporaryFile ? staged_.Close() : file_.Close()) return true;
-  LogFileError(batch_.noTemporaryFile ? staged_.ErrorText() : file_.ErrorText());
+  if (batch_.noTemporaryFile() ? staged_.Close() : file_.Close()) return true;
+  LogFileError(batch_.noTemporaryFile() ? staged_.ErrorText() : file_.ErrorText());
   return false;
 }
 
 bool Extraction::Normalize() {
   double factor = NormalizeFactor(settings_.NormalizeRatio, peak_.Peak());
   if (factor == 0.0) return true;  // nothing but silence
-  std::string shown = batch_.noTemporaryFile ? outputPath_ : std::string(text::kTemporaryWaveFile);
-  if (batch_.progressWindow != nullptr) batch_.progressWindow->Send({Message::JobPhase, 1, 0, shown});
+  std::string shown = batch_.noTemporaryFile() ? outputPath_ : std::string(text::kTemporaryWaveFile);
+  if (batch_.progressWindow != nullptr) batch_.progressWindow->Send({Message::JobPhase, Wire(JobPhaseCode::Normalizing), 0, shown, {}});
   return ScaleWavFile(batch_.progressWindow, writtenPath_, factor, batch_);
 }
 
 // A WAV output takes its final name only now, whole.
 bool Extraction::Complete() {
-  if (!batch_.noTemporaryFile || staged_.Commit()) return true;
+  if (!batch_.noTemporaryFile() || staged_.Commit()) return true;
   LogFileError(staged_.ErrorText());
   return false;
 }

@@ -7,9 +7,8 @@ std::unique_ptr<ConversionBatch> MakeRipBatch(const DiscRecord& disc, const std:
   if (checkedTracks.empty()) return nullptr;
   drive.StopUnit();
   auto batch = std::make_unique<ConversionBatch>();
-  batch->fromFiles = false;
-  batch->noTemporaryFile = settings.OutputFormat == 1;
-  batch->oggOutput = settings.OutputFormat == 2;
+  batch->kind = BatchKind::CdRip;
+  batch->outputFormat = OutputFormatOf(settings);
   batch->drive = &drive;
   batch->settings = settings;
   for (int track : checkedTracks) {

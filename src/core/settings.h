@@ -6,6 +6,9 @@
 
 namespace sonvarek {
 
+// The format of ripped tracks; the setting keeps its number in the file.
+enum class OutputFormat : int32_t { Mp3 = 0, Wav = 1, Ogg = 2 };
+
 // Every user setting, named as its key in Settings.ini. Booleans are integers
 // (non-zero is on); colours are 0x00BBGGRR.
 struct Settings {
@@ -26,7 +29,7 @@ struct Settings {
 
   // [General]
   std::string OutputFolder;
-  int32_t OutputFormat = 0;  // 0 MP3, 1 WAV, 2 Ogg Vorbis
+  int32_t OutputFormat = 0;  // an OutputFormat: 0 MP3, 1 WAV, 2 Ogg Vorbis
 
   // [CDROM]
   int32_t CDROMDriver = 0;
@@ -94,5 +97,10 @@ struct Settings {
 inline constexpr std::array<const char*, 12> kOggCommentKeys = {
     "Title", "Artist", "Album", "Year", "Genre", "Comment", "Composer", "Orig.Artist",
     "Copyright", "URL", "EncodedBy", "TrackNo"};
+
+// The OutputFormat setting as its enum (the loader keeps it within 0..2).
+inline OutputFormat OutputFormatOf(const Settings& settings) {
+  return static_cast<OutputFormat>(settings.OutputFormat);
+}
 
 }  // namespace sonvarek

@@ -135,4 +135,8 @@ inline constexpr char kPleaseInsertAnAudioCd[] = "Please Insert An Audio CD!";
 inline constexpr const char* kDriveTypeNames[] = {"GENERIC", "TOSHIBA", "IBM",     "NEC",     "DEC",  "KODAK",
                                                   "RICOH",   "HP",      "PHILIPS", "PLEXTOR", "SONY", "YAMAHA"};
 
+// Track list
+inline constexpr char kHighlightTrackItem[] = "Please highlight a track item to edit its information.";
+inline constexpr char kTocCopiedToClipboard[] = "Successfully copy TOC to Clipboard";
+
 }  // namespace sonvarek::text

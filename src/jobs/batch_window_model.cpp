@@ -27,23 +27,32 @@ BatchWindowModel::BatchWindowModel(BatchKind kind, int total)
   extract_.groupText = text::kGroupExtracting;
 }
 
+namespace {
+
+WindowMessage StartWorker(StartSourceCode source, StartBatchCode batch) {
+  return {Message::StartWorker, Wire(source), Wire(batch), {}, {}};
+}
+
+}  // namespace
+
 WindowMessage BatchWindowModel::Initialise() {
   switch (kind_) {
     case BatchKind::Decode:
       pane_ = BatchPane::EncodeProgress;
       encode_.groupText = text::kGroupDecoding;
-      return {Message::StartWorker, 1, 1, {}};
+      return StartWorker(StartSourceCode::Files, StartBatchCode::Decode);
     case BatchKind::Normalize:
       pane_ = BatchPane::EncodeProgress;
       encode_.groupText = text::kGroupNormalizeFiles;
-      return {Message::StartWorker, 1, 2, {}};
+      return StartWorker(StartSourceCode::Files, StartBatchCode::Normalize);
     case BatchKind::EncodeMp3:
     case BatchKind::EncodeOgg:
       pane_ = BatchPane::EncodeProgress;
-      return {Message::StartWorker, 1, kind_ == BatchKind::EncodeOgg ? 3 : 4, {}};
+      return StartWorker(StartSourceCode::Files,
+                         kind_ == BatchKind::EncodeOgg ? StartBatchCode::EncodeOgg : StartBatchCode::EncodeMp3);
     case BatchKind::CdRip:
       pane_ = BatchPane::ExtractProgress;
-      return {Message::StartWorker, 0, 4, {}};
+      return StartWorker(StartSourceCode::CdRip, StartBatchCode::EncodeMp3);
   }
   return {};
 }
@@ -67,7 +76,7 @@ void BatchWindowModel::ShowJob(const std::string& name) {
 void BatchWindowModel::ShowNormalizing(int64_t phase, const std::string& name) {
   title_ = Title(text::kBatchTitleNormalizing, index_, name);
   pane_ = BatchPane::ExtractProgress;
-  extract_.groupText = phase == 1 ? text::kGroupNormalizing : text::kGroupSeekingPeak;
+  extract_.groupText = phase == Wire(JobPhaseCode::Normalizing) ? text::kGroupNormalizing : text::kGroupSeekingPeak;
 }
 
 void BatchWindowModel::ShowEncoding(bool ogg, const std::string& name) {
@@ -81,34 +90,32 @@ void BatchWindowModel::ShowDecoding(const std::string& name) {
   pane_ = BatchPane::EncodeProgress;
 }
 
-void BatchWindowModel::Finish(const ConversionBatch* batch) {
+void BatchWindowModel::Finish(const BatchEnd* end) {
   finished_ = true;
   pane_ = BatchPane::Success;
   title_ = text::kBatchTitleFinished;
   buttonText_ = text::kBatchButtonClose;
-  if (batch == nullptr) return;
-  for (const ConversionJob& job : batch->jobs) {
-    successFiles_.push_back(job.outputPath);
-    successFolder_ = job.outputFolder;
-  }
-  if (batch->settings.bOpenOutputFolder != 0) folderToOpen_ = batch->settings.OutputFolder;
+  if (end == nullptr) return;
+  successFiles_ = end->files;
+  successFolder_ = end->folder;
+  folderToOpen_ = end->folderToOpen;
 }
 
 void BatchWindowModel::Handle(const WindowMessage& message) {
   switch (message.id) {
     case Message::JobPhase:
-      if (message.wParam == 0) {
+      if (message.wParam == Wire(JobPhaseCode::JobStarts)) {
         ShowJob(message.text);
       } else {
         ShowNormalizing(message.wParam, message.text);
       }
       break;
-    case Message::EncodePhase: ShowEncoding(message.wParam == 1, message.text); break;
+    case Message::EncodePhase: ShowEncoding(message.wParam == Wire(EncoderCode::Ogg), message.text); break;
     case Message::DecodePhase: ShowDecoding(message.text); break;
     case Message::ExtractProgress: ApplyProgress(extract_, message.wParam, message.lParam); break;
     case Message::EncodeProgress: ApplyProgress(encode_, message.wParam, message.lParam); break;
     case Message::BatchSucceeded:
-      Finish(reinterpret_cast<const ConversionBatch*>(static_cast<intptr_t>(message.wParam)));
+      Finish(dynamic_cast<const BatchEnd*>(message.payload.get()));
       break;
     case Message::BatchFailed:
       failed_ = true;
@@ -121,7 +128,7 @@ void BatchWindowModel::Handle(const WindowMessage& message) {
 
 WindowMessage BatchWindowModel::PressButton() {
   closed_ = true;
-  return {Message::CancelBatch, 0, 0, {}};
+  return {Message::CancelBatch, 0, 0, {}, {}};
 }
 
 }  // namespace sonvarek

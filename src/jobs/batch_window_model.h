@@ -28,8 +28,8 @@ class BatchWindowModel {
   // Places the panes and returns the StartWorker message to post to the main window.
   WindowMessage Initialise();
 
-  // Applies one message from the worker. For BatchSucceeded/BatchFailed wParam is
-  // the batch's address, read only during this call.
+  // Applies one message from the worker; BatchSucceeded brings the batch's end as
+  // its payload (a BatchEnd), which the model copies.
   void Handle(const WindowMessage& message);
 
   // The button: returns the CancelBatch message for the main window; the window
@@ -54,7 +54,7 @@ class BatchWindowModel {
   void ShowNormalizing(int64_t phase, const std::string& name);
   void ShowEncoding(bool ogg, const std::string& name);
   void ShowDecoding(const std::string& name);
-  void Finish(const ConversionBatch* batch);
+  void Finish(const BatchEnd* end);
   std::string Title(const char* format, int number, const std::string& name) const;
 
   BatchKind kind_;

@@ -15,12 +15,12 @@ namespace {
 
 void End(ConversionBatch& batch, bool succeeded) {
   if (batch.progressWindow == nullptr) return;
-  batch.progressWindow->Send({succeeded ? Message::BatchSucceeded : Message::BatchFailed,
-                              static_cast<int64_t>(reinterpret_cast<intptr_t>(&batch)), 0, {}});
+  if (!succeeded) return batch.progressWindow->Send({Message::BatchFailed, 0, 0, {}, {}});
+  batch.progressWindow->Send({Message::BatchSucceeded, 0, 0, {}, MakeBatchEnd(batch)});
 }
 
 void SendJobStarts(ConversionBatch& batch, const ConversionJob& job) {
-  if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::JobPhase, 0, 0, job.sourceName});
+  if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::JobPhase, Wire(JobPhaseCode::JobStarts), 0, job.sourceName, {}});
 }
 
 // The outcome of one step for the worker loop: go on, or end with success/failure.
@@ -38,7 +38,7 @@ class TemporaryWavOfJob {
  public:
   explicit TemporaryWavOfJob(ConversionBatch& batch) : batch_(batch) {}
   ~TemporaryWavOfJob() {
-    if (batch_.noTemporaryFile || batch_.temporaryPath.empty()) return;
+    if (batch_.noTemporaryFile() || batch_.temporaryPath.empty()) return;
     std::error_code ignored;
     std::filesystem::remove(batch_.temporaryPath, ignored);
     batch_.temporaryPath.clear();
@@ -50,21 +50,21 @@ class TemporaryWavOfJob {
   ConversionBatch& batch_;
 };
 
-Next RipJob(ConversionBatch& batch, const StepTable& steps, int32_t outputFormat) {
+Next RipJob(ConversionBatch& batch, const StepTable& steps) {
   ConversionJob& job = batch.CurrentJob();
   TemporaryWavOfJob temporary(batch);
-  if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::JobPhase, 0, 0, job.sourceName});
+  if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::JobPhase, Wire(JobPhaseCode::JobStarts), 0, job.sourceName, {}});
   if (batch.mainWindow != nullptr) batch.mainWindow->Post({Message::SelectTrackRow, job.trackIndex, 0, {}});
   Next next = AfterStep(batch, steps.extract(batch));
   if (next != Next::Continue) return next;
-  if (outputFormat == 0) return AfterStep(batch, steps.encodeMp3(batch));
-  if (outputFormat == 2) return AfterStep(batch, steps.encodeOgg(batch));
+  if (batch.outputFormat == OutputFormat::Mp3) return AfterStep(batch, steps.encodeMp3(batch));
+  if (batch.outputFormat == OutputFormat::Ogg) return AfterStep(batch, steps.encodeOgg(batch));
   return Next::Continue;
 }
 
 Next EncodeJob(ConversionBatch& batch, const StepTable& steps) {
   SendJobStarts(batch, batch.CurrentJob());
-  return AfterStep(batch, batch.oggOutput ? steps.encodeOgg(batch) : steps.encodeMp3(batch));
+  return AfterStep(batch, batch.oggOutput() ? steps.encodeOgg(batch) : steps.encodeMp3(batch));
 }
 
 Next DecodeJob(ConversionBatch& batch, const StepTable& steps) {
@@ -117,13 +117,13 @@ void LogJobsNotDone(const ConversionBatch& batch) {
 
 }  // namespace
 
-void RunBatch(ConversionBatch& batch, BatchKind kind, const StepTable& steps) {
-  const int32_t outputFormat = batch.settings.OutputFormat;  // read once, when the worker starts
+void RunBatch(ConversionBatch& batch, const StepTable& steps) {
+  const BatchKind kind = batch.kind;
   if (!Preflight(batch, kind)) return End(batch, false);
   for (batch.currentJob = 0; batch.currentJob < batch.jobs.size(); ++batch.currentJob) {
     Next next = Next::Continue;
     switch (kind) {
-      case BatchKind::CdRip: next = RipJob(batch, steps, outputFormat); break;
+      case BatchKind::CdRip: next = RipJob(batch, steps); break;
       case BatchKind::EncodeMp3:
       case BatchKind::EncodeOgg: next = EncodeJob(batch, steps); break;
       case BatchKind::Decode: next = DecodeJob(batch, steps); break;
@@ -144,14 +144,14 @@ int NiceForThreadPriority(int32_t& threadPriority) {
   return kNice[threadPriority];
 }
 
-bool BatchRunner::Start(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, int nice) {
+bool BatchRunner::Start(std::unique_ptr<ConversionBatch> batch, StepTable steps, int nice) {
   if (running_.load()) return false;
   if (worker_.joinable()) worker_.join();
   running_.store(true);
   finished_.Reset();
-  worker_ = std::thread([this, owned = std::move(batch), kind, steps = std::move(steps), nice]() mutable {
+  worker_ = std::thread([this, owned = std::move(batch), steps = std::move(steps), nice]() mutable {
     SetCurrentThreadNice(nice);
-    RunBatch(*owned, kind, steps);
+    RunBatch(*owned, steps);
     owned.reset();
     running_.store(false);
     finished_.Set();

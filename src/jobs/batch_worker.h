@@ -14,7 +14,7 @@ namespace sonvarek {
 // and ends it with exactly one BatchSucceeded or BatchFailed sent to the progress
 // window (wParam: the batch's address, valid while the message is handled). A
 // cancel ends the batch as a success after the step that saw it.
-void RunBatch(ConversionBatch& batch, BatchKind kind, const StepTable& steps);
+void RunBatch(ConversionBatch& batch, const StepTable& steps);
 
 // The worker's nice value for `ThreadPriority` 0..4 (lowest … highest: +10, +5,
 // 0, −5, −10). A value outside 0..4 is corrected to 2 in the setting itself.
@@ -33,7 +33,7 @@ class BatchRunner {
   // Starts the worker thread at `nice`; the worker owns the batch from now on and
   // releases it when the batch ends. False (and the batch dropped unstarted) while
   // an earlier worker runs.
-  bool Start(std::unique_ptr<ConversionBatch> batch, BatchKind kind, StepTable steps, int nice);
+  bool Start(std::unique_ptr<ConversionBatch> batch, StepTable steps, int nice);
   bool IsRunning() const { return running_.load(); }
   void Wait();
   // Waits at most `timeout` for the running worker to end; true when none runs.

@@ -16,7 +16,7 @@ namespace {
 JobStep Unavailable(const char* what) {
   return [what](ConversionBatch& batch) {
     batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string(what)));
-    if (!batch.fromFiles && !batch.noTemporaryFile && !batch.temporaryPath.empty()) {
+    if (!batch.fromFiles() && !batch.noTemporaryFile() && !batch.temporaryPath.empty()) {
       std::remove(batch.temporaryPath.c_str());
     }
     return 0;
@@ -31,6 +31,16 @@ void ConversionBatch::Log(std::string line) const {
 
 void ConversionBatch::PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const {
   if (progressWindow != nullptr) progressWindow->Post({id, thousandths, elapsedMs, {}});
+}
+
+std::shared_ptr<const BatchEnd> MakeBatchEnd(const ConversionBatch& batch) {
+  auto end = std::make_shared<BatchEnd>();
+  for (const ConversionJob& job : batch.jobs) {
+    end->files.push_back(job.outputPath);
+    end->folder = job.outputFolder;
+  }
+  if (batch.settings.bOpenOutputFolder != 0) end->folderToOpen = batch.settings.OutputFolder;
+  return end;
 }
 
 std::optional<std::string> TrackOutputPath(ConversionBatch& batch, const ConversionJob& job,

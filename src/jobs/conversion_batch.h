@@ -10,6 +10,7 @@
 
 #include "core/records.h"
 #include "core/settings.h"
+#include "core/window_messages.h"
 #include "platform/disk_space.h"
 #include "platform/manual_reset_event.h"
 #include "platform/message_sink.h"
@@ -30,11 +31,10 @@ enum class BatchKind {
 // One batch of jobs, shared by its creator, the worker and the steps. The worker
 // owns it once started and releases it (and the jobs) when the batch ends.
 struct ConversionBatch {
+  BatchKind kind = BatchKind::Normalize;
+  OutputFormat outputFormat = OutputFormat::Mp3;  // of a rip, fixed when the batch is made
   MessageSink* progressWindow = nullptr;  // the batch window: phases and progress
   MessageSink* mainWindow = nullptr;      // log lines and the selected track row
-  bool noTemporaryFile = true;            // a rip writes its WAV as the final output; all file batches
-  bool fromFiles = true;
-  bool oggOutput = false;                 // file encode batches: Ogg Vorbis instead of MP3
   std::string temporaryPath;              // the current track's temporary WAV file
   std::shared_ptr<ManualResetEvent> cancelEvent = std::make_shared<ManualResetEvent>();
   std::vector<ConversionJob> jobs;
@@ -44,11 +44,30 @@ struct ConversionBatch {
   Settings settings;                      // a copy: the worker never reads what the windows change
   const DiskSpaceProbe* diskSpace = &SystemDiskSpaceProbe();
 
+  // The kind and the format say what the batch flags of the windows' design say.
+  bool fromFiles() const { return kind != BatchKind::CdRip; }
+  bool oggOutput() const { return kind == BatchKind::EncodeOgg || (!fromFiles() && outputFormat == OutputFormat::Ogg); }
+  // A rip writes its WAV as the final output; file batches have no temporary file.
+  bool noTemporaryFile() const { return fromFiles() || outputFormat == OutputFormat::Wav; }
+
   ConversionJob& CurrentJob() { return jobs.at(currentJob); }
   bool CancelRequested() const { return cancelEvent->IsSet(); }
   void Log(std::string line) const;
   void PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const;
 };
+
+// How a batch ended, handed to the batch window as a value of its own: the files
+// made in job order, the folder of the last job, and the folder to open (empty
+// unless the settings ask for it). The window never reads the batch itself, which
+// the worker releases as soon as the batch ends.
+struct BatchEnd final : MessagePayload {
+  std::vector<std::string> files;
+  std::string folder;
+  std::string folderToOpen;
+};
+
+// The end of a batch as it stands now.
+std::shared_ptr<const BatchEnd> MakeBatchEnd(const ConversionBatch& batch);
 
 // The output path of a CD track's job by the naming rule under the effective output
 // folder, its subfolders made. Nothing, after the log line that says so, when the

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/text_format.h"
+#include "core/window_messages.h"
 #include "platform/message_sink.h"
 
 namespace sonvarek {

@@ -170,13 +170,13 @@ int LogFileError(ConversionBatch& batch, const std::string& errorText) {
 
 // Nothing (after the log line) when the naming rule leads outside the output folder.
 std::optional<std::string> OutputPathOf(ConversionBatch& batch, const ConversionJob& job) {
-  if (batch.fromFiles) return ConvertedOutputPath(job.sourceName, batch.settings.effectiveOutputFolder, ".MP3");
+  if (batch.fromFiles()) return ConvertedOutputPath(job.sourceName, batch.settings.effectiveOutputFolder, ".MP3");
   return TrackOutputPath(batch, job, ".MP3");
 }
 
 std::string InputPathOf(const ConversionBatch& batch, const ConversionJob& job) {
-  if (batch.fromFiles) return job.sourceName;
-  if (batch.noTemporaryFile) return job.outputPath;  // the WAV the extraction just made
+  if (batch.fromFiles()) return job.sourceName;
+  if (batch.noTemporaryFile()) return job.outputPath;  // the WAV the extraction just made
   return batch.temporaryPath;
 }
 
@@ -255,7 +255,7 @@ int FinishFile(ConversionBatch& batch, const Mp3EncoderLibrary& library, Encodin
   work.input.Close();
   batch.PostProgress(Message::EncodeProgress, 1000, MillisecondsSince(work.start));
   std::string errorText;
-  if (!batch.noTemporaryFile && !RemoveFile(batch.temporaryPath, errorText)) return LogFileError(batch, errorText);
+  if (!batch.noTemporaryFile() && !RemoveFile(batch.temporaryPath, errorText)) return LogFileError(batch, errorText);
   if (cancelled) {
     staged.Discard();
     return 1;
@@ -285,7 +285,7 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
   job.outputFolder = batch.settings.effectiveOutputFolder;
   LameEncConfig config = Mp3ConfigRecord(batch.settings, wav.header);
   batch.Log(FormatLogLine(logformat::kEncoding, job.sourceName));
-  if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::EncodePhase, 0, 0, job.sourceName});
+  if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::EncodePhase, Wire(EncoderCode::Mp3), 0, job.sourceName, {}});
 
   const EncoderEntryPoints* entries = library != nullptr ? library->EntryPoints() : nullptr;
   if (entries == nullptr) return LogFailure(batch, logformat::kErrorInitializeEncoder);

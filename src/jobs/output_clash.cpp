@@ -8,12 +8,13 @@
 namespace sonvarek {
 namespace {
 
-const char* RipExtension(int32_t outputFormat) {
+const char* RipExtension(OutputFormat outputFormat) {
   switch (outputFormat) {
-    case 1: return ".WAV";
-    case 2: return ".ogg";
-    default: return ".MP3";
+    case OutputFormat::Wav: return ".WAV";
+    case OutputFormat::Ogg: return ".ogg";
+    case OutputFormat::Mp3: break;
   }
+  return ".MP3";
 }
 
 // Two spellings of one file ("a//b", "a/./b", a link to it) compare equal.
@@ -28,7 +29,7 @@ std::string Comparable(const std::string& path) {
 std::string PlannedOutputPath(const ConversionBatch& batch, BatchKind kind, const ConversionJob& job) {
   const std::string& folder = batch.settings.effectiveOutputFolder;
   switch (kind) {
-    case BatchKind::CdRip: return ExpandOutputPath(job, folder, RipExtension(batch.settings.OutputFormat), batch.settings);
+    case BatchKind::CdRip: return ExpandOutputPath(job, folder, RipExtension(batch.outputFormat), batch.settings);
     case BatchKind::EncodeMp3: return ConvertedOutputPath(job.sourceName, folder, ".MP3");
     case BatchKind::EncodeOgg: return ConvertedOutputPath(job.sourceName, folder, ".ogg");
     case BatchKind::Decode: return ConvertedOutputPath(job.sourceName, folder, ".WAV");

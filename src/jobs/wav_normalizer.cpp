@@ -188,8 +188,8 @@ PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, Conv
   return ForEachBlock(file, path, dataSize, batch, measure, report);
 }
 
-void SendPhase(ConversionBatch& batch, int64_t phase, const std::string& path) {
-  if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::JobPhase, phase, 0, path});
+void SendPhase(ConversionBatch& batch, JobPhaseCode phase, const std::string& path) {
+  if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::JobPhase, Wire(phase), 0, path, {}});
 }
 
 bool CloseOrLog(File& file, const std::string& path, ConversionBatch& batch) {
@@ -245,12 +245,12 @@ int NormalizeWavFile(const std::string& path, ConversionBatch& batch) {
     batch.Log(wav.logLine);
     return 0;
   }
-  SendPhase(batch, 2, path);
+  SendPhase(batch, JobPhaseCode::SeekingPeak, path);
   PeakMeter meter;
   if (FindPeak(wav.file, path, wav.dataSize, batch, start, meter) != PassResult::Done) return 0;
 
   double factor = NormalizeFactor(batch.settings.NormalizeRatio, meter.Peak());
-  SendPhase(batch, 1, path);
+  SendPhase(batch, JobPhaseCode::Normalizing, path);
   start = Clock::now();
   // A silent file has no peak to scale to and stays as it is.
   if (factor > 0.0 && WriteScaledCopy(wav, path, factor, batch, start) != PassResult::Done) return 0;

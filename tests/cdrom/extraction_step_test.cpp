@@ -48,7 +48,7 @@ class ExtractionTest : public ::testing::Test {
     batch.progressWindow = &window;
     batch.mainWindow = &main;
     batch.drive = driver.get();
-    batch.fromFiles = false;
+    batch.kind = BatchKind::CdRip;
     batch.settings.effectiveOutputFolder = temp / "out/";
     batch.settings.OutputFolder = temp / "out";
     batch.settings.temporaryFolder = temp / "tmp/";
@@ -91,7 +91,7 @@ class ExtractionTest : public ::testing::Test {
 
 TEST_F(ExtractionTest, AWavOutputHoldsExactlyTheTracksSectorsReadInBufferSizedBlocks) {
   AddJob(2, 10, 110);
-  batch.noTemporaryFile = true;
+  batch.outputFormat = OutputFormat::Wav;
   batch.settings.BufferSize = 26;
   ASSERT_EQ(ExtractTrack(batch), 1);
 
@@ -111,7 +111,7 @@ TEST_F(ExtractionTest, AWavOutputHoldsExactlyTheTracksSectorsReadInBufferSizedBl
 
 TEST_F(ExtractionTest, ATemporaryFileIsKeptForTheEncoderAfterSuccess) {
   AddJob(2, 10, 110);
-  batch.noTemporaryFile = false;
+  batch.outputFormat = OutputFormat::Mp3;
   ASSERT_EQ(ExtractTrack(batch), 1);
   EXPECT_EQ(fs::path(batch.temporaryPath).parent_path(), fs::path(temp / "tmp"));
   EXPECT_EQ(fs::path(batch.temporaryPath).filename().string().substr(0, 2), "PW");
@@ -125,7 +125,7 @@ TEST_F(ExtractionTest, TheLeadInReadStartsAtSectorZeroForAnEarlyTrack) {
   bad.Add({5, 5, -1});
   driver->Drive()->SetBadSectors(bad);
   AddJob(2, 10, 110);
-  batch.noTemporaryFile = false;
+  batch.outputFormat = OutputFormat::Mp3;
   EXPECT_EQ(ExtractTrack(batch), 0);
   ASSERT_EQ(Log().size(), 1u);
   EXPECT_NE(Log()[0].find("Error: "), std::string::npos);
@@ -135,7 +135,7 @@ TEST_F(ExtractionTest, TheLeadInReadStartsAtSectorZeroForAnEarlyTrack) {
 
 TEST_F(ExtractionTest, DeleteSilenceTrimsByCountsWithinTheTrack) {
   AddJob(3, 110, 230);  // 120 sectors
-  batch.noTemporaryFile = true;
+  batch.outputFormat = OutputFormat::Wav;
   batch.settings.DeleteSilence = 1;
   batch.settings.LeadingFrame = 100;
   batch.settings.TrailingFrame = 100;
@@ -167,7 +167,7 @@ TEST_F(ExtractionTest, UnreadableBlocksFailTheStepOrAreSkipped) {
   bad.Add({60, 62, -1});  // inside the third block (62-87) — and the second (36-61)
   driver->Drive()->SetBadSectors(bad);
   AddJob(2, 10, 110);
-  batch.noTemporaryFile = false;
+  batch.outputFormat = OutputFormat::Mp3;
   EXPECT_EQ(ExtractTrack(batch), 0);
   EXPECT_EQ(TemporaryFiles(), 0u);
   auto log = Log();
@@ -175,7 +175,7 @@ TEST_F(ExtractionTest, UnreadableBlocksFailTheStepOrAreSkipped) {
   EXPECT_NE(log[1].find("MEDIUM ERROR"), std::string::npos) << log[1];
 
   batch.settings.BoolSkipError = 1;
-  batch.noTemporaryFile = true;
+  batch.outputFormat = OutputFormat::Wav;
   ASSERT_EQ(ExtractTrack(batch), 1);
   std::string data = test::ReadWholeFile(batch.jobs[0].outputPath).substr(44);
   EXPECT_EQ(data, Sectors(10, 36) + Sectors(88, 110));  // blocks 36-61 and 62-87 left out
@@ -196,7 +196,8 @@ TEST_F(ExtractionTest, ACancelLeavesNoPartOfTheTrackAndTheEarlierFile) {
     run.mainWindow = &main;
     run.drive = driver.get();
     run.settings = batch.settings;
-    run.noTemporaryFile = wavOutput;
+    run.kind = BatchKind::CdRip;
+    run.outputFormat = wavOutput ? OutputFormat::Wav : OutputFormat::Mp3;
     run.jobs.push_back(MakeTrackJob(DiscRecord(), 2, "Song"));
     run.jobs[0].startSector = 10;
     run.jobs[0].endSector = 110;
@@ -216,7 +217,7 @@ TEST_F(ExtractionTest, ADiskThatFillsWhileWritingFailsAndKeepsTheEarlierFile) {
   test::SmallDisk disk(128 * 1024);  // a track of 100 sectors needs 230 KiB
   test::WriteWholeFile(disk / "02-Song 2.WAV", "an earlier rip");
   AddJob(2, 10, 110);
-  batch.noTemporaryFile = true;
+  batch.outputFormat = OutputFormat::Wav;
   batch.settings.effectiveOutputFolder = disk.Path();
   batch.diskSpace = &unknownSpace;
   {
@@ -230,7 +231,7 @@ TEST_F(ExtractionTest, ADiskThatFillsWhileWritingFailsAndKeepsTheEarlierFile) {
 
 TEST_F(ExtractionTest, NormalizingScalesTheTrackByItsOwnPeak) {
   AddJob(4, 290, 310);  // holds sector 300 with −32768
-  batch.noTemporaryFile = false;
+  batch.outputFormat = OutputFormat::Mp3;
   batch.settings.Normalize = 1;
   batch.settings.NormalizeRatio = 100;
   ASSERT_EQ(ExtractTrack(batch), 1);
@@ -254,7 +255,7 @@ TEST_F(ExtractionTest, AFullDiskStopsBeforeAnythingIsWritten) {
   batch.diskSpace = &full;
   AddJob(2, 10, 110);
   for (bool wavOutput : {true, false}) {
-    batch.noTemporaryFile = wavOutput;
+    batch.outputFormat = wavOutput ? OutputFormat::Wav : OutputFormat::Mp3;
     EXPECT_EQ(ExtractTrack(batch), 0);
   }
   EXPECT_EQ(Log(), (std::vector<std::string>(2, " Error: Not enough free disk space at disk: /full!")));
@@ -265,7 +266,7 @@ TEST_F(ExtractionTest, AFullDiskStopsBeforeAnythingIsWritten) {
 // 4 GiB is all a WAV header can describe; a longer range is refused before a read.
 TEST_F(ExtractionTest, ARangeTooLongForAWavFileIsRefusedBeforeReading) {
   AddJob(2, 10, 10 + 1826092);  // one sector more than 4 GiB holds with the 44-byte header
-  batch.noTemporaryFile = true;
+  batch.outputFormat = OutputFormat::Wav;
   EXPECT_EQ(ExtractTrack(batch), 0);
   EXPECT_EQ(Log(), (std::vector<std::string>{" Error: Song 2 is too long for a WAV file (at most 4 GiB)!"}));
   EXPECT_TRUE(fs::is_empty(temp / "out"));
@@ -273,7 +274,7 @@ TEST_F(ExtractionTest, ARangeTooLongForAWavFileIsRefusedBeforeReading) {
 
 TEST_F(ExtractionTest, AnOutputThatCannotBeCreatedIsReported) {
   AddJob(2, 10, 110);
-  batch.noTemporaryFile = true;
+  batch.outputFormat = OutputFormat::Wav;
   batch.settings.NamingRule = "<title>/x";
   test::WriteWholeFile(temp / "out/Song 2", "a file where the folder should be");
   EXPECT_EQ(ExtractTrack(batch), 0);

@@ -55,8 +55,8 @@ TEST_F(RipBatchTest, OneJobPerCheckedTrackInListOrderAndTheDriveStopped) {
     settings.OutputFormat = format;
     auto batch = MakeRipBatch(disc, {2, 4}, settings, *driver);
     ASSERT_NE(batch, nullptr);
-    EXPECT_EQ(batch->noTemporaryFile, format == 1);
-    EXPECT_FALSE(batch->fromFiles);
+    EXPECT_EQ(batch->noTemporaryFile(), format == 1);
+    EXPECT_FALSE(batch->fromFiles());
     EXPECT_EQ(batch->drive, driver.get());
     ASSERT_EQ(batch->jobs.size(), 2u);
     EXPECT_EQ(batch->jobs[0].trackIndex, 1);
@@ -82,7 +82,8 @@ TEST_F(RipBatchTest, ACancelDuringAnMp3RipStartsNoEncodingAndLeavesNoTemporaryFi
   batch->progressWindow = &window;
   batch->mainWindow = &main;
   Mp3EncoderLibrary library;  // never loaded: an encoding that started would fail loudly
-  RunBatch(*batch, BatchKind::CdRip, RipStepTable(library));
+  batch->kind = BatchKind::CdRip;
+  RunBatch(*batch, RipStepTable(library));
 
   EXPECT_EQ(model.pane(), BatchPane::Success);
   EXPECT_TRUE(window.MessagesWithId(Message::EncodePhase).empty());
@@ -99,7 +100,8 @@ TEST_F(RipBatchTest, AnOggRipEndsWithTheErrorPaneUntilOggEncodingExists) {
   batch->progressWindow = &window;
   batch->mainWindow = &main;
   Mp3EncoderLibrary library;
-  RunBatch(*batch, BatchKind::CdRip, RipStepTable(library));
+  batch->kind = BatchKind::CdRip;
+  RunBatch(*batch, RipStepTable(library));
   EXPECT_EQ(model.pane(), BatchPane::Error);
   EXPECT_EQ(Log().back(), " Error: Ogg Vorbis encoding is not available in this version!");
   EXPECT_TRUE(TemporaryFolderEmpty());

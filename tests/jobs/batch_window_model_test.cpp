@@ -108,7 +108,7 @@ TEST(BatchWindowModel, EndPanesAndTheButton) {
   batch.settings.bOpenOutputFolder = 0;
 
   BatchWindowModel success(BatchKind::EncodeMp3, 2);
-  success.Handle({Message::BatchSucceeded, static_cast<int64_t>(reinterpret_cast<intptr_t>(&batch)), 0, {}});
+  success.Handle({Message::BatchSucceeded, 0, 0, {}, MakeBatchEnd(batch)});
   EXPECT_EQ(success.pane(), BatchPane::Success);
   EXPECT_EQ(success.title(), "Finished");
   EXPECT_EQ(success.buttonText(), "Close");

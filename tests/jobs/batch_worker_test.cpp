@@ -68,8 +68,7 @@ ConversionJob TrackJob(int track, const std::string& title, const std::string& a
 // A rip batch of these tracks to MP3 through a temporary WAV file.
 std::unique_ptr<ConversionBatch> RipBatch(Windows& windows, std::vector<ConversionJob> jobs) {
   auto batch = FileBatch(windows, {});
-  batch->noTemporaryFile = false;
-  batch->fromFiles = false;
+  batch->kind = BatchKind::CdRip;
   batch->jobs = std::move(jobs);
   return batch;
 }
@@ -94,7 +93,8 @@ TEST(BatchWorker, ANormalizeBatchOfThreeFilesRunsToTheSuccessPane) {
   batch->settings.effectiveOutputFolder = temp.Path();
   batch->settings.bOpenOutputFolder = 1;
   batch->settings.OutputFolder = temp / "out";
-  RunBatch(*batch, BatchKind::Normalize, DefaultStepTable());
+  batch->kind = BatchKind::Normalize;
+  RunBatch(*batch, DefaultStepTable());
 
   EXPECT_EQ(windows.DistinctTitles(),
             (std::vector<std::string>{"Extracting(01/03): " + files[0], "Normalizing(01/03): " + files[0],
@@ -124,7 +124,8 @@ TEST(BatchWorker, AFailingSecondFileEndsTheBatchAndTheThirdNeverStarts) {
   test::WriteWav(files[2], {1000, 1000});
   Windows windows(BatchKind::Normalize, 3);
   auto batch = FileBatch(windows, files);
-  RunBatch(*batch, BatchKind::Normalize, DefaultStepTable());
+  batch->kind = BatchKind::Normalize;
+  RunBatch(*batch, DefaultStepTable());
 
   EXPECT_EQ(windows.progress.MessagesWithId(Message::BatchFailed).size(), 1u);
   EXPECT_TRUE(windows.progress.MessagesWithId(Message::BatchSucceeded).empty());
@@ -151,7 +152,8 @@ TEST(BatchWorker, ACancelEndsTheBatchLikeASuccess) {
     if (m.id == Message::ExtractProgress && m.wParam == 500) cancel.Set();  // halfway through the peak pass
   });
   batch->progressWindow = &cancelling;
-  RunBatch(*batch, BatchKind::Normalize, DefaultStepTable());
+  batch->kind = BatchKind::Normalize;
+  RunBatch(*batch, DefaultStepTable());
 
   EXPECT_EQ(windows.model.pane(), BatchPane::Success);
   EXPECT_EQ(test::ReadWavSamples(files[0])[0], 1000);  // cancelled before any scaling
@@ -164,8 +166,8 @@ TEST(BatchWorker, UnbuiltStepsEndWithTheErrorPaneAndSaySo) {
   for (BatchKind kind : {BatchKind::EncodeOgg, BatchKind::Decode, BatchKind::CdRip}) {
     Windows windows(kind, 1);
     auto batch = FileBatch(windows, {"/nonexistent/file"});
-    batch->oggOutput = kind == BatchKind::EncodeOgg;
-    RunBatch(*batch, kind, DefaultStepTable());
+    batch->kind = kind;
+    RunBatch(*batch, DefaultStepTable());
     EXPECT_EQ(windows.model.pane(), BatchPane::Error) << static_cast<int>(kind);
     ASSERT_EQ(windows.Log().size(), 1u);
     EXPECT_NE(windows.Log()[0].find("is not available in this version!"), std::string::npos) << windows.Log()[0];
@@ -189,7 +191,8 @@ TEST(BatchWorker, ARipOfFourTracksExtractsThenEncodesEachInTurn) {
     b.CurrentJob().outputPath = "/out/" + b.CurrentJob().sourceName + ".MP3";
     return 1;
   };
-  RunBatch(*batch, BatchKind::CdRip, steps);
+  batch->kind = BatchKind::CdRip;
+  RunBatch(*batch, steps);
 
   auto titles = windows.DistinctTitles();
   ASSERT_GE(titles.size(), 3u);
@@ -208,7 +211,7 @@ TEST(BatchWorker, ARipStopsAtAFailedExtractionAndAtACancel) {
   for (bool cancel : {false, true}) {
     Windows windows(BatchKind::CdRip, 3);
     auto batch = FileBatch(windows, {"a", "b", "c"});
-    batch->settings.OutputFormat = 1;  // WAV: nothing after the extraction
+    batch->outputFormat = OutputFormat::Wav;  // nothing after the extraction
     StepTable steps = DefaultStepTable();
     int extracted = 0;
     steps.extract = [&](ConversionBatch& b) {
@@ -216,7 +219,8 @@ TEST(BatchWorker, ARipStopsAtAFailedExtractionAndAtACancel) {
       b.cancelled = cancel;
       return cancel ? 1 : 0;
     };
-    RunBatch(*batch, BatchKind::CdRip, steps);
+    batch->kind = BatchKind::CdRip;
+    RunBatch(*batch, steps);
     EXPECT_EQ(extracted, 2);
     EXPECT_EQ(windows.model.pane(), cancel ? BatchPane::Success : BatchPane::Error);
   }
@@ -243,10 +247,10 @@ TEST(BatchWorker, JobsThatWouldWriteOneFileAreRefusedBeforeAnyStep) {
   for (const Case& c : cases) {
     Windows windows(c.kind, static_cast<int>(c.jobs.size()));
     auto batch = RipBatch(windows, c.jobs);
-    batch->fromFiles = c.kind != BatchKind::CdRip;
     if (!c.rule.empty()) batch->settings.NamingRule = c.rule;
     int calls = 0;
-    RunBatch(*batch, c.kind, CountingSteps(calls));
+    batch->kind = c.kind;
+    RunBatch(*batch, CountingSteps(calls));
     EXPECT_EQ(calls, 0) << c.name;
     EXPECT_EQ(windows.model.pane(), BatchPane::Error) << c.name;
     ASSERT_EQ(windows.Log().size(), 1u) << c.name;
@@ -261,7 +265,8 @@ TEST(BatchWorker, AnOutputFolderThatCannotTakeFilesFailsBeforeTheFirstTrack) {
   test::WriteWholeFile(windows.output / "file", "not a folder");
   batch->settings.effectiveOutputFolder = windows.output / "file/out/";
   int calls = 0;
-  RunBatch(*batch, BatchKind::CdRip, CountingSteps(calls));
+  batch->kind = BatchKind::CdRip;
+  RunBatch(*batch, CountingSteps(calls));
   EXPECT_EQ(calls, 0);
   ASSERT_EQ(windows.Log().size(), 1u);
   EXPECT_EQ(test::AfterTimeStamp(windows.Log()[0]),
@@ -282,7 +287,8 @@ TEST(BatchWorker, ATemporaryWavGoesWithItsJobAlsoWhenEncodingFails) {
     return 1;
   };
   steps.encodeMp3 = [](ConversionBatch& b) { return b.currentJob == 0 ? 1 : 0; };
-  RunBatch(*batch, BatchKind::CdRip, steps);
+  batch->kind = BatchKind::CdRip;
+  RunBatch(*batch, steps);
   ASSERT_EQ(temporaries.size(), 2u);
   for (const std::string& path : temporaries) EXPECT_FALSE(std::filesystem::exists(path)) << path;
   ASSERT_EQ(windows.Log().size(), 1u);
@@ -315,11 +321,11 @@ TEST(BatchRunner, RunsTheWorkerAtItsPriorityAndRefusesASecondBatchMeanwhile) {
   };
   const int callerNice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
   BatchRunner runner;
-  ASSERT_TRUE(runner.Start(std::move(batch), BatchKind::Normalize, steps, 19));
+  ASSERT_TRUE(runner.Start(std::move(batch), steps, 19));
   EXPECT_TRUE(runner.IsRunning());
 
   Windows other(BatchKind::Normalize, 1);
-  EXPECT_FALSE(runner.Start(FileBatch(other, {"y"}), BatchKind::Normalize, steps, 0));
+  EXPECT_FALSE(runner.Start(FileBatch(other, {"y"}), steps, 0));
   release.Set();
   runner.Wait();
   EXPECT_FALSE(runner.IsRunning());
@@ -328,7 +334,7 @@ TEST(BatchRunner, RunsTheWorkerAtItsPriorityAndRefusesASecondBatchMeanwhile) {
   EXPECT_EQ(windows.model.pane(), BatchPane::Success);
   EXPECT_TRUE(other.progress.Messages().empty());
 
-  ASSERT_TRUE(runner.Start(FileBatch(other, {"y"}), BatchKind::Normalize, steps, 5));
+  ASSERT_TRUE(runner.Start(FileBatch(other, {"y"}), steps, 5));
   runner.Wait();
   EXPECT_EQ(other.model.pane(), BatchPane::Success);
 }

@@ -89,8 +89,7 @@ class Id3TaggedFile : public ::testing::Test {
       job.sourceName = "Track";
     }
     test::Mp3TestBatch run(temp, job);
-    run.batch.fromFiles = job.trackIndex < 0;
-    run.batch.noTemporaryFile = job.trackIndex < 0;
+    run.batch.kind = job.trackIndex < 0 ? BatchKind::EncodeMp3 : BatchKind::CdRip;
     run.batch.temporaryPath = wav;
     run.batch.settings.EnableID3 = id3v1 ? 1 : 0;
     run.batch.settings.EnableID3V2 = id3v2 ? 1 : 0;

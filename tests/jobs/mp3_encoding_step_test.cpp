@@ -181,8 +181,7 @@ TEST_F(Mp3EncodingStep, ARipJobReadsItsTemporaryFileNamesTheOutputByTheRuleAndDe
   job.trackIndex = 5;
   job.tags.Artist = "AC/DC";
   test::Mp3TestBatch run(temp, job);
-  run.batch.fromFiles = false;
-  run.batch.noTemporaryFile = false;
+  run.batch.kind = BatchKind::CdRip;
   run.batch.settings.NamingRule = "<artist>\\<number>-<title>";
   run.batch.temporaryPath = Wav("PWabc123", 0.5);
   ASSERT_EQ(Encode(run), 1);
@@ -199,8 +198,7 @@ TEST_F(Mp3EncodingStep, FailuresAreLoggedAndKeepTheTemporaryFile) {
   job.sourceName = "Track";
   job.trackIndex = 0;
   test::Mp3TestBatch run(temp, job);
-  run.batch.fromFiles = false;
-  run.batch.noTemporaryFile = false;
+  run.batch.kind = BatchKind::CdRip;
   run.batch.temporaryPath = Wav("PWtemp01", 0.5);
   run.batch.diskSpace = &nearlyFull;
   EXPECT_EQ(Encode(run), 0);
@@ -283,13 +281,15 @@ TEST_F(Mp3EncodingStep, WithoutTheLibraryEachEncodingFailsToInitialiseAndNothing
   std::string wav = Wav("a.wav", 0.2);
   for (const Mp3EncoderLibrary* library : std::vector<const Mp3EncoderLibrary*>{&missing, nullptr}) {
     test::Mp3TestBatch run(temp, MakeFileJob(wav));
-    RunBatch(run.batch, BatchKind::EncodeMp3, library ? DefaultStepTable(*library) : DefaultStepTable());
+    run.batch.kind = BatchKind::EncodeMp3;
+    RunBatch(run.batch, library ? DefaultStepTable(*library) : DefaultStepTable());
     EXPECT_EQ(run.Log(), (std::vector<std::string>{" Encoding " + wav + " ...",
                                                    " Error: Error initialize mp3 encoder!"}));
     EXPECT_EQ(run.progress.MessagesWithId(Message::BatchFailed).size(), 1u);
   }
   test::Mp3TestBatch normalize(temp, MakeFileJob(wav));
-  RunBatch(normalize.batch, BatchKind::Normalize, DefaultStepTable(missing));
+  normalize.batch.kind = BatchKind::Normalize;
+  RunBatch(normalize.batch, DefaultStepTable(missing));
   EXPECT_EQ(normalize.progress.MessagesWithId(Message::BatchSucceeded).size(), 1u);
 }
 

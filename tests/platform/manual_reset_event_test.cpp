@@ -1,3 +1,4 @@
+#include "core/window_messages.h"
 #include "platform/manual_reset_event.h"
 
 #include <gtest/gtest.h>
