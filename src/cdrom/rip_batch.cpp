@@ -6,6 +6,7 @@ std::unique_ptr<ConversionBatch> MakeRipBatch(const DiscRecord& disc, const std:
                                               const Settings& settings, CSCSIDriver& drive) {
   if (checkedTracks.empty()) return nullptr;
   drive.StopUnit();
+  drive.SetOptions(settings);  // the worker reads the copy taken now
   auto batch = std::make_unique<ConversionBatch>();
   batch->kind = BatchKind::CdRip;
   batch->outputFormat = OutputFormatOf(settings);

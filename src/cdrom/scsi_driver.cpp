@@ -98,7 +98,7 @@ int32_t CSCSIDriver::ReadCDDA(const CDDAReadRequest& request) {
     return 0;
   }
   CommandBlock block =
-      ReadCddaCommand(settings_.DeviceType, SelectedLunBits(), request.firstSector, request.sectorCount);
+      ReadCddaCommand(options_.deviceType, SelectedLunBits(), request.firstSector, request.sectorCount);
   return SendRepeated(block, request.buffer, request.bufferLength);
 }
 

@@ -45,16 +45,30 @@ inline constexpr int32_t kAudioCompleted = 0x13;
 inline constexpr int32_t kAudioError = 0x14;
 inline constexpr int32_t kAudioNoStatus = 0x15;
 
+// What the driver reads of the settings: `RetryTimes` and `DeviceType`. A copy taken
+// when a command or a batch starts, so that a worker never reads the record that the
+// windows own and may change meanwhile. (The transport, `bUseASPI`, is chosen once,
+// when the driver is made.)
+struct DriveOptions {
+  int32_t retryTimes = 5;
+  int32_t deviceType = 0;
+
+  DriveOptions() = default;
+  // A copy of the two settings; implicit, since taking the copy is the whole point.
+  DriveOptions(const Settings& settings)  // NOLINT(google-explicit-constructor)
+      : retryTimes(settings.RetryTimes), deviceType(settings.DeviceType) {}
+};
+
 // The CD driver: every access to a CD drive goes through one object of this class.
 // Command operations build their command block and hand it to ExecSCSI; they return
 // non-zero only when the command completed (within the retry budget for ReadTOC and
-// ReadCDDA) and 0 otherwise, also when there is no device. They read the settings
-// `RetryTimes` and `DeviceType` at the time of each call, so the Settings record
-// must outlive the driver. The driver has no lock: callers keep one thread at a time
-// on it (the player stops before a rip starts).
+// ReadCDDA) and 0 otherwise, also when there is no device. They use the driver's own
+// copy of the options. The driver has no lock: callers keep one thread at a time on
+// it (the player stops before a rip starts), and change its options only while no
+// worker uses it.
 class CSCSIDriver {
  public:
-  explicit CSCSIDriver(const Settings& settings) : settings_(settings) {}
+  explicit CSCSIDriver(DriveOptions options) : options_(options) {}
   virtual ~CSCSIDriver() = default;
   CSCSIDriver(const CSCSIDriver&) = delete;
   CSCSIDriver& operator=(const CSCSIDriver&) = delete;
@@ -85,6 +99,10 @@ class CSCSIDriver {
   // driver is usable.
   virtual int32_t Init(int32_t unit) = 0;
 
+  // A fresh copy of the options, taken when a command or a batch starts.
+  void SetOptions(DriveOptions options) { options_ = options; }
+  const DriveOptions& Options() const { return options_; }
+
   int32_t DeviceCount() const { return deviceCount_; }
   int32_t SelectedDevice() const { return selectedDevice_; }
   std::span<const DeviceRecord> Devices() const { return {devices_.data(), static_cast<size_t>(deviceCount_)}; }
@@ -102,7 +120,7 @@ class CSCSIDriver {
   // How often ReadTOC and ReadCDDA send their command at most.
   virtual int32_t RepeatedOperationTries() const = 0;
 
-  int32_t RetryTimes() const { return settings_.RetryTimes; }
+  int32_t RetryTimes() const { return options_.retryTimes; }
   uint8_t SelectedLunBits() const;
   // Keeps what a transport learned about a command, for LastSense/LastErrorText.
   void NoteOutcome(const ScsiOutcome& outcome);
@@ -118,7 +136,7 @@ class CSCSIDriver {
   bool SendOnce(const CommandBlock& block, uint8_t* dataIn, uint32_t dataInLength);
   bool SendRepeated(const CommandBlock& block, uint8_t* dataIn, uint32_t dataInLength);
 
-  const Settings& settings_;
+  DriveOptions options_;
   SenseBytes lastSense_{};
   std::string lastErrorText_;
 };

@@ -4,8 +4,8 @@
 
 namespace sonvarek {
 
-CSCSIDriver98::CSCSIDriver98(const Settings& settings, DriveSources sources)
-    : CSCSIDriver(settings), sources_(std::move(sources)) {}
+CSCSIDriver98::CSCSIDriver98(DriveOptions options, DriveSources sources)
+    : CSCSIDriver(options), sources_(std::move(sources)) {}
 
 int32_t CSCSIDriver98::Init(int32_t unit) {
   ClearDeviceTable();

@@ -16,7 +16,7 @@ namespace sonvarek {
 // when the device list is empty; ReadTOC and ReadCDDA repeat up to RetryTimes times.
 class CSCSIDriver98 final : public CSCSIDriver {
  public:
-  CSCSIDriver98(const Settings& settings, DriveSources sources);
+  CSCSIDriver98(DriveOptions options, DriveSources sources);
 
   int32_t ExecSCSI(const uint8_t* cdb, int32_t cdbLength, const uint8_t* dataOut, uint32_t dataOutLength,
                    uint8_t* dataIn, uint32_t dataInLength) override;

@@ -12,8 +12,8 @@ DriveSources ImagesOnly(std::vector<std::string> imagePaths, UnitOpener* opener)
 
 }  // namespace
 
-CSCSIDriverImage::CSCSIDriverImage(const Settings& settings, std::vector<std::string> imagePaths, UnitOpener* opener)
-    : CSCSIDriverNative(settings, ImagesOnly(std::move(imagePaths), opener)) {}
+CSCSIDriverImage::CSCSIDriverImage(DriveOptions options, std::vector<std::string> imagePaths, UnitOpener* opener)
+    : CSCSIDriverNative(options, ImagesOnly(std::move(imagePaths), opener)) {}
 
 std::vector<UnitLocation> CSCSIDriverImage::ListUnits() const {
   std::vector<UnitLocation> units = ImageUnits(Sources().imagePaths);

@@ -14,7 +14,7 @@ namespace sonvarek {
 // reason is in UnitErrors()).
 class CSCSIDriverImage final : public CSCSIDriverNative {
  public:
-  CSCSIDriverImage(const Settings& settings, std::vector<std::string> imagePaths, UnitOpener* opener = nullptr);
+  CSCSIDriverImage(DriveOptions options, std::vector<std::string> imagePaths, UnitOpener* opener = nullptr);
 
   // The selected unit's emulated drive, for tests that inject errors or load media;
   // nullptr before a successful Init or when the unit is not an image drive.

@@ -4,8 +4,8 @@
 
 namespace sonvarek {
 
-CSCSIDriverNative::CSCSIDriverNative(const Settings& settings, DriveSources sources)
-    : CSCSIDriver(settings), sources_(std::move(sources)) {}
+CSCSIDriverNative::CSCSIDriverNative(DriveOptions options, DriveSources sources)
+    : CSCSIDriver(options), sources_(std::move(sources)) {}
 
 std::vector<UnitLocation> CSCSIDriverNative::ListUnits() const {
   std::vector<UnitLocation> units = ListCdBlockDevices(sources_.roots, kMaxNativeDrives);

@@ -16,7 +16,7 @@ namespace sonvarek {
 // sent when RetryTimes is below 1).
 class CSCSIDriverNative : public CSCSIDriver {
  public:
-  CSCSIDriverNative(const Settings& settings, DriveSources sources);
+  CSCSIDriverNative(DriveOptions options, DriveSources sources);
 
   int32_t ExecSCSI(const uint8_t* cdb, int32_t cdbLength, const uint8_t* dataOut, uint32_t dataOutLength,
                    uint8_t* dataIn, uint32_t dataInLength) override;

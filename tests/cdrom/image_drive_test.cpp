@@ -125,6 +125,7 @@ TEST_F(ImageDriveTest, EveryDriveTypesReadCommandReturnsTheSameSectors) {
   ASSERT_TRUE(driver.ReadCDDA({3000, 26, static_cast<uint32_t>(expected.size()), expected.data()}));
   for (int32_t type = 1; type < kDriveTypeCount; ++type) {
     settings.DeviceType = type;
+    driver.SetOptions(settings);
     std::fill(buffer.begin(), buffer.end(), 0);
     ASSERT_TRUE(driver.ReadCDDA({3000, 26, static_cast<uint32_t>(buffer.size()), buffer.data()})) << type;
     EXPECT_TRUE(buffer == expected) << type;

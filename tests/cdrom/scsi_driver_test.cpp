@@ -59,16 +59,21 @@ TEST_F(ScsiDriverTest, OperationsSendTheirCommandBlocksWithTheSelectedDevicesLun
   EXPECT_EQ(opener.log->dataInLengths, (std::vector<uint32_t>{0, 24, 0, 0, 0, 2 * 2352, 804}));
 }
 
-TEST_F(ScsiDriverTest, TheReadCommandFollowsTheDeviceTypeAtEachCall) {
+TEST_F(ScsiDriverTest, TheReadCommandFollowsTheDeviceTypeOfItsOptions) {
   AddDrives(1);
   CSCSIDriverNative driver(settings, Sources());
   ASSERT_TRUE(driver.Init(0));
   std::vector<uint8_t> buffer(2352);
   for (int32_t type : {9, 3, 1, 0}) {
     settings.DeviceType = type;
+    driver.SetOptions(settings);
     ASSERT_TRUE(driver.ReadCDDA({7, 1, 2352, buffer.data()}));
     EXPECT_EQ(Sent().back(), BytesOf(ReadCddaCommand(type, 0, 7, 1)));
   }
+  // A change of the settings meanwhile does not reach a driver that is reading.
+  settings.DeviceType = 9;
+  ASSERT_TRUE(driver.ReadCDDA({7, 1, 2352, buffer.data()}));
+  EXPECT_EQ(Sent().back(), BytesOf(ReadCddaCommand(0, 0, 7, 1)));
 }
 
 enum class Kind { Native, Generic };
@@ -109,6 +114,7 @@ TEST_F(ScsiDriverTest, RetryBudget) {
     ASSERT_EQ(driver->DeviceCount(), 1);
     Sent().clear();
     settings.RetryTimes = c.retryTimes;
+    driver->SetOptions(settings);
     *opener.failures = c.failures;
     std::vector<uint8_t> buffer(2352);
     DiscTOC toc;
