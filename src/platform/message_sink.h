@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace sonvarek {
 
@@ -19,6 +20,11 @@ struct MessagePayload {
 // One message: its number, two integers and an owned text (the heap buffers that
 // travelled with the original messages become a string the receiver owns).
 struct WindowMessage {
+  WindowMessage() = default;
+  WindowMessage(Message id, int64_t wParam, int64_t lParam, std::string text = {},
+                std::shared_ptr<const MessagePayload> payload = {})
+      : id(id), wParam(wParam), lParam(lParam), text(std::move(text)), payload(std::move(payload)) {}
+
   Message id{};
   int64_t wParam = 0;
   int64_t lParam = 0;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "jobs/batch_window_model.h"
+#include "platform/message_queue.h"
 #include "platform/recording_message_sink.h"
 #include "support/log_line.h"
 #include "support/small_disk.h"
@@ -293,6 +294,35 @@ TEST(BatchWorker, ATemporaryWavGoesWithItsJobAlsoWhenEncodingFails) {
   for (const std::string& path : temporaries) EXPECT_FALSE(std::filesystem::exists(path)) << path;
   ASSERT_EQ(windows.Log().size(), 1u);
   EXPECT_EQ(test::AfterTimeStamp(windows.Log()[0]), " Not done: Three");
+}
+
+// The batch window closes while the worker waits in a blocking send: the worker
+// goes on to its end without a window and frees the batch; nothing it sent points
+// into the batch.
+TEST(BatchWorker, AWindowThatClosesDuringASendNeverHoldsTheWorker) {
+  test::TempFolder temp;
+  std::vector<std::string> files;
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+    files.push_back(temp / name);
+    test::WriteWav(files.back(), std::vector<int16_t>(20000, 1000));
+  }
+  MessageQueue window;
+  auto batch = std::make_unique<ConversionBatch>();
+  batch->progressWindow = &window;
+  batch->mainWindow = &window;
+  batch->settings.effectiveOutputFolder = temp.Path();
+  for (const std::string& file : files) batch->jobs.push_back(MakeFileJob(file));
+
+  BatchRunner runner;
+  ASSERT_TRUE(runner.Start(std::move(batch), DefaultStepTable(), 0));
+  std::vector<WindowMessage> kept;
+  ASSERT_TRUE(window.Deliver([&](const WindowMessage& m) { kept.push_back(m); }, 5s));
+  window.Close();
+  EXPECT_TRUE(runner.WaitFor(20s));
+  runner.Wait();
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(kept[0].id, Message::JobPhase);
+  EXPECT_EQ(kept[0].text, files[0]);
 }
 
 TEST(ThreadPriority, IndexesMapToNiceValuesAndOutOfRangeIsStoredBack) {
