@@ -1,12 +1,12 @@
 #include "app/cli.h"
 
 #include <array>
-#include <charconv>
 #include <filesystem>
 #include <ostream>
 #include <vector>
 
 #include "app/cli_command.h"
+#include "core/number_text.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 
@@ -70,12 +70,7 @@ void TellUser(std::ostream& err, std::string_view line) { err << text::kCliPrefi
 
 void StreamNotice::Show(std::string_view line, NoticeKind) { TellUser(err_, line); }
 
-std::optional<int32_t> ParseCliNumber(std::string_view text) {
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+std::optional<int32_t> ParseCliNumber(std::string_view text) { return ParseWholeNumber<int32_t>(text); }
 
 std::string AbsolutePath(const std::string& path) {
   std::error_code error;

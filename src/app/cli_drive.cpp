@@ -1,6 +1,5 @@
 #include "app/cli_drive.h"
 
-#include <charconv>
 #include <ostream>
 
 #include "app/cli_command.h"
@@ -32,13 +31,12 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
     ok = true;
     return true;
   }
-  int32_t unit = -1;
-  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), unit);
-  if (error != std::errc() || end != value.data() + value.size() || unit < 0) {
+  std::optional<int32_t> unit = ParseCliNumber(value);
+  if (!unit || *unit < 0) {
     TellUser(err, FormatText(text::kCliDeviceNumber, value));
     return true;
   }
-  choice.device = unit;
+  choice.device = *unit;
   ok = true;
   return true;
 }

@@ -1,6 +1,8 @@
 #include "cdrom/bad_sectors.h"
 
-#include <charconv>
+#include "core/number_text.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 
 namespace sonvarek {
 namespace {
@@ -13,10 +15,9 @@ std::string_view Trim(std::string_view text) {
 
 template <typename Number>
 bool ParseWhole(std::string_view text, Number& value) {
-  text = Trim(text);
-  if (text.empty()) return false;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
+  std::optional<Number> number = ParseWholeNumber<Number>(Trim(text));
+  if (number) value = *number;
+  return number.has_value();
 }
 
 bool ParseRange(std::string_view part, BadSectorList::Range& range) {
@@ -45,7 +46,7 @@ std::optional<BadSectorList> BadSectorList::Parse(std::string_view text, std::st
     std::string_view part = text.substr(0, comma);
     Range range;
     if (!ParseRange(part, range)) {
-      error = "cannot read the bad sector range '" + std::string(Trim(part)) + "'";
+      error = FormatText(text::kBadSectorRangeUnreadable, std::string(Trim(part)));
       return std::nullopt;
     }
     list.Add(range);

@@ -1,10 +1,10 @@
 #include "cdrom/cue_sheet.h"
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 
 #include "cdrom/cd_units.h"
+#include "core/number_text.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 
@@ -39,8 +39,9 @@ std::optional<std::vector<std::string>> Words(std::string_view line) {
 }
 
 bool ParseNumber(std::string_view text, int& value, int low, int high) {
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+  std::optional<int> number = ParseWholeNumber<int>(text);
+  if (number) value = *number;
+  return number && *number >= low && *number <= high;
 }
 
 // "mm:ss:ff" with seconds below 60 and frames below 75.
@@ -83,8 +84,10 @@ class CueParser {
   bool Gap(const std::vector<std::string>& words, bool pregap);
   bool Flags(const std::vector<std::string>& words);
   bool Finish();
-  bool Fail(std::string what) {
-    error_ = cuePath_ + ":" + std::to_string(line_) + ": " + what;
+  std::string At(int line, const std::string& what) const { return CueLineError(cuePath_, line, what); }
+  template <typename... Args>
+  bool Fail(const char* format, const Args&... args) {
+    error_ = At(line_, FormatText(format, args...));
     return false;
   }
   bool CloseTrack(bool byFile);
@@ -92,7 +95,7 @@ class CueParser {
   bool OnLongestDisc(uint32_t fileFrames) const {
     return closedFilesFrames_ + gapFrames_ + fileFrames <= kLongestDiscFrames;
   }
-  bool PastLongestDisc(const std::string& time) { return Fail(FormatText(text::kCueTimePastLongestDisc, time)); }
+  bool PastLongestDisc(const std::string& time) { return Fail(text::kCueTimePastLongestDisc, time); }
 
   const std::string& cuePath_;
   CueSheet sheet_;
@@ -114,13 +117,13 @@ std::optional<CueSheet> CueParser::Parse(std::string_view text, std::string& err
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find('\0') != std::string_view::npos) {
-      error = cuePath_ + ":" + std::to_string(line_) + ": not a text file";
+      error = At(line_, text::kCueNotText);
       return std::nullopt;
     }
     if (IsIgnoredLine(line)) continue;
     std::optional<std::vector<std::string>> words = Words(line);
     if (!words) {
-      Fail("unterminated quoted text");
+      Fail(text::kCueUnterminatedQuote);
       error = error_;
       return std::nullopt;
     }
@@ -144,15 +147,15 @@ bool CueParser::Line(const std::vector<std::string>& words) {
   if (command == "PREGAP") return Gap(words, true);
   if (command == "POSTGAP") return Gap(words, false);
   if (command == "FLAGS") return Flags(words);
-  return Fail("unknown command '" + words[0] + "'");
+  return Fail(text::kCueUnknownCommand, words[0]);
 }
 
 bool CueParser::File(const std::vector<std::string>& words) {
-  if (words.size() != 3) return Fail("FILE needs a file name and a type");
+  if (words.size() != 3) return Fail(text::kCueFileNeedsNameAndType);
   std::string type = Upper(words[2]);
-  if (type == "MOTOROLA") return Fail("big-endian (MOTOROLA) files are not supported");
-  if (type != "BINARY") return Fail("file type '" + words[2] + "' is not supported (only BINARY)");
-  if (words[1].empty()) return Fail("FILE has an empty file name");
+  if (type == "MOTOROLA") return Fail(text::kCueBigEndianFile);
+  if (type != "BINARY") return Fail(text::kCueFileTypeUnsupported, words[2]);
+  if (words[1].empty()) return Fail(text::kCueEmptyFileName);
   if (!CloseTrack(true)) return false;
   closedFilesFrames_ += fileFrames_;
   fileFrames_ = 0;
@@ -167,12 +170,12 @@ bool CueParser::File(const std::vector<std::string>& words) {
 }
 
 bool CueParser::Track(const std::vector<std::string>& words) {
-  if (sheet_.files.empty()) return Fail("TRACK before any FILE");
-  if (words.size() != 3) return Fail("TRACK needs a number and a mode");
+  if (sheet_.files.empty()) return Fail(text::kCueTrackBeforeFile);
+  if (words.size() != 3) return Fail(text::kCueTrackNeedsNumberAndMode);
   int number = 0;
-  if (!ParseNumber(words[1], number, 1, 99)) return Fail("track number '" + words[1] + "' is not 1 to 99");
+  if (!ParseNumber(words[1], number, 1, 99)) return Fail(text::kCueTrackNumberRange, words[1]);
   if (!sheet_.tracks.empty() && number != sheet_.tracks.back().number + 1) {
-    return Fail("track " + words[1] + " does not follow track " + std::to_string(sheet_.tracks.back().number));
+    return Fail(text::kCueTrackOutOfOrder, words[1], sheet_.tracks.back().number);
   }
   if (!CloseTrack(false)) return false;
   CueTrack track;
@@ -188,30 +191,30 @@ bool CueParser::Track(const std::vector<std::string>& words) {
     track.mode = TrackMode::Mode2Raw;
     track.control = 0x04;
   } else {
-    return Fail("track mode '" + words[2] + "' is not supported (AUDIO, MODE1/2352, MODE2/2352)");
+    return Fail(text::kCueTrackModeUnsupported, words[2]);
   }
   sheet_.tracks.push_back(std::move(track));
   return true;
 }
 
 bool CueParser::Index(const std::vector<std::string>& words) {
-  if (sheet_.tracks.empty()) return Fail("INDEX before any TRACK");
-  if (words.size() != 3) return Fail("INDEX needs a number and a time");
+  if (sheet_.tracks.empty()) return Fail(text::kCueBeforeAnyTrack, "INDEX");
+  if (words.size() != 3) return Fail(text::kCueIndexNeedsNumberAndTime);
   CueIndex index;
   index.line = line_;
   index.file = static_cast<int>(sheet_.files.size()) - 1;
-  if (!ParseNumber(words[1], index.number, 0, 99)) return Fail("index number '" + words[1] + "' is not 0 to 99");
-  if (!ParseTime(words[2], index.frames)) return Fail("'" + words[2] + "' is not a time mm:ss:ff");
+  if (!ParseNumber(words[1], index.number, 0, 99)) return Fail(text::kCueIndexNumberRange, words[1]);
+  if (!ParseTime(words[2], index.frames)) return Fail(text::kCueNotATime, words[2]);
   if (!OnLongestDisc(index.frames)) return PastLongestDisc(words[2]);
   CueTrack& track = sheet_.tracks.back();
   int expected = track.indices.empty() ? (index.number == 0 ? 0 : 1) : track.indices.back().number + 1;
-  if (index.number != expected) return Fail("INDEX " + words[1] + " is out of order");
+  if (index.number != expected) return Fail(text::kCueIndexOutOfOrder, words[1]);
   // Within one file positions never go back, across tracks as well.
   for (auto t = sheet_.tracks.rbegin(); t != sheet_.tracks.rend(); ++t) {
     if (t->indices.empty()) continue;
     const CueIndex& previous = t->indices.back();
     if (previous.file == index.file && index.frames < previous.frames) {
-      return Fail("INDEX " + words[1] + " lies before the previous index");
+      return Fail(text::kCueIndexGoesBack, words[1]);
     }
     break;
   }
@@ -222,13 +225,13 @@ bool CueParser::Index(const std::vector<std::string>& words) {
 
 bool CueParser::Gap(const std::vector<std::string>& words, bool pregap) {
   const char* name = pregap ? "PREGAP" : "POSTGAP";
-  if (sheet_.tracks.empty()) return Fail(std::string(name) + " before any TRACK");
-  if (words.size() != 2) return Fail(std::string(name) + " needs a time");
+  if (sheet_.tracks.empty()) return Fail(text::kCueBeforeAnyTrack, name);
+  if (words.size() != 2) return Fail(text::kCueGapNeedsTime, name);
   CueTrack& track = sheet_.tracks.back();
-  if (pregap && !track.indices.empty()) return Fail("PREGAP after an INDEX of its track");
-  if (!pregap && track.indices.empty()) return Fail("POSTGAP before an INDEX of its track");
+  if (pregap && !track.indices.empty()) return Fail(text::kCuePregapAfterIndex);
+  if (!pregap && track.indices.empty()) return Fail(text::kCuePostgapBeforeIndex);
   uint32_t frames = 0;
-  if (!ParseTime(words[1], frames)) return Fail("'" + words[1] + "' is not a time mm:ss:ff");
+  if (!ParseTime(words[1], frames)) return Fail(text::kCueNotATime, words[1]);
   uint32_t& gap = pregap ? track.pregap : track.postgap;
   gapFrames_ = gapFrames_ - gap + frames;  // a repeated line replaces the track's gap
   gap = frames;
@@ -236,7 +239,7 @@ bool CueParser::Gap(const std::vector<std::string>& words, bool pregap) {
 }
 
 bool CueParser::Flags(const std::vector<std::string>& words) {
-  if (sheet_.tracks.empty()) return Fail("FLAGS before any TRACK");
+  if (sheet_.tracks.empty()) return Fail(text::kCueBeforeAnyTrack, "FLAGS");
   CueTrack& track = sheet_.tracks.back();
   for (size_t i = 1; i < words.size(); ++i) {
     std::string flag = Upper(words[i]);
@@ -247,7 +250,7 @@ bool CueParser::Flags(const std::vector<std::string>& words) {
     } else if (flag == "4CH") {
       track.control |= 0x08;
     } else if (flag != "SCMS") {
-      return Fail("unknown flag '" + words[i] + "'");
+      return Fail(text::kCueUnknownFlag, words[i]);
     }
   }
   return true;
@@ -261,13 +264,12 @@ bool CueParser::CloseTrack(bool byFile) {
   bool hasIndex01 = std::any_of(track.indices.begin(), track.indices.end(),
                                 [](const CueIndex& index) { return index.number == 1; });
   if (hasIndex01 || byFile) return true;
-  error_ = cuePath_ + ":" + std::to_string(track.line) + ": track " + std::to_string(track.number) +
-           " has no INDEX 01";
+  error_ = At(track.line, FormatText(text::kCueTrackWithoutIndex01, track.number));
   return false;
 }
 
 bool CueParser::Finish() {
-  if (sheet_.tracks.empty()) return Fail("no TRACK in the sheet");
+  if (sheet_.tracks.empty()) return Fail(text::kCueNoTrack);
   return CloseTrack(false);
 }
 
@@ -276,6 +278,10 @@ bool CueParser::Finish() {
 std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error) {
   CueParser parser(cuePath);
   return parser.Parse(text, error);
+}
+
+std::string CueLineError(const std::string& cuePath, int line, const std::string& what) {
+  return FormatText(text::kCueLineError, cuePath, line, what);
 }
 
 }  // namespace sonvarek

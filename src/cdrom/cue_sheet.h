@@ -55,4 +55,7 @@ struct CueSheet {
 // least its last index). File sizes are the disc image's to check.
 std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error);
 
+// "<cuePath>:<line>: <what>", the form of every error about a line of a CUE sheet.
+std::string CueLineError(const std::string& cuePath, int line, const std::string& what);
+
 }  // namespace sonvarek

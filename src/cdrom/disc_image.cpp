@@ -5,28 +5,31 @@
 
 #include "cdrom/cd_units.h"
 #include "core/string_table.h"
+#include "core/text_format.h"
 
 namespace sonvarek {
 namespace {
 
 constexpr int64_t kLargestCueSheet = 1 << 20;
 
-std::string LineRef(const std::string& cuePath, int line) { return cuePath + ":" + std::to_string(line) + ": "; }
+std::string SheetError(const std::string& cuePath, const std::string& what) {
+  return FormatText(text::kCueSheetError, cuePath, what);
+}
 
 ImageFault ReadCueText(const std::string& cuePath, std::string& text, std::string& error) {
   File file = File::Open(cuePath, File::Mode::Read);
   if (!file.IsOpen()) {
-    error = cuePath + ": cannot open the CUE sheet: " + file.ErrorText();
+    error = SheetError(cuePath, FormatText(text::kCueCantOpen, file.ErrorText()));
     return ImageFault::Unreadable;
   }
   std::optional<int64_t> size = file.Size();
   if (size && *size > kLargestCueSheet) {
-    error = cuePath + ": too large for a CUE sheet";
+    error = SheetError(cuePath, text::kCueTooLarge);
     return ImageFault::Malformed;
   }
   if (size) text.resize(static_cast<size_t>(*size));
   if (!size || file.Read(text.data(), text.size()) != *size) {
-    error = cuePath + ": cannot read the CUE sheet: " + file.ErrorText();
+    error = SheetError(cuePath, FormatText(text::kCueCantRead, file.ErrorText()));
     return ImageFault::Unreadable;
   }
   return ImageFault::None;
@@ -89,24 +92,24 @@ std::unique_ptr<DiscImage> DiscImage::FromSheet(const CueSheet& sheet, const std
 }
 
 ImageFault DiscImage::OpenBin(const CueFile& cueFile, const std::string& cuePath, BinFile& bin, std::string& error) {
-  const std::string where = LineRef(cuePath, cueFile.line) + "'" + cueFile.name + "'";
   bin.path = cueFile.path;
   bin.file = File::Open(cueFile.path, File::Mode::Read);
   if (!bin.file.IsOpen()) {
-    error = LineRef(cuePath, cueFile.line) + "cannot open '" + cueFile.name + "': " + bin.file.ErrorText();
+    error = CueLineError(cuePath, cueFile.line, FormatText(text::kBinCantOpen, cueFile.name, bin.file.ErrorText()));
     return ImageFault::Unreadable;
   }
   std::optional<int64_t> size = bin.file.Size();
   if (!size) {
-    error = where + " is unreadable";
+    error = CueLineError(cuePath, cueFile.line, FormatText(text::kBinUnreadable, cueFile.name));
     return ImageFault::Unreadable;
   }
   if (*size % kSectorBytes != 0) {
-    error = where + " is " + std::to_string(*size) + " bytes, not a whole number of 2352-byte sectors";
+    const std::string what = FormatText(text::kBinNotWholeSectors, cueFile.name, std::to_string(*size));
+    error = CueLineError(cuePath, cueFile.line, what);
     return ImageFault::Malformed;
   }
   if (static_cast<uint64_t>(*size) / kSectorBytes > kLongestDiscFrames) {
-    error = where + " is too large for a CD";
+    error = CueLineError(cuePath, cueFile.line, FormatText(text::kBinTooLarge, cueFile.name));
     return ImageFault::Malformed;
   }
   bin.sectors = static_cast<uint32_t>(*size / kSectorBytes);
@@ -135,7 +138,7 @@ bool DiscImage::LayOut(const CueSheet& sheet, const std::string& cuePath, std::s
     for (; next < marks.size() && marks[next].file == static_cast<int>(f); ++next) {
       const Mark& mark = marks[next];
       if (mark.frames > files_[f].sectors) {
-        error = LineRef(cuePath, mark.line) + "the index lies beyond the end of '" + sheet.files[f].name + "'";
+        error = CueLineError(cuePath, mark.line, FormatText(text::kIndexBeyondFile, sheet.files[f].name));
         return false;
       }
       place(static_cast<int>(f), position, mark.frames - position);
@@ -154,7 +157,7 @@ bool DiscImage::LayOut(const CueSheet& sheet, const std::string& cuePath, std::s
   }
   place(-1, 0, sheet.tracks.back().postgap);
   if (sector > kLongestDiscFrames) {
-    error = cuePath + ": " + text::kImagePastLongestDisc;
+    error = SheetError(cuePath, text::kImagePastLongestDisc);
     return false;
   }
   leadOut_ = static_cast<uint32_t>(sector);

@@ -1,8 +1,7 @@
 #include "cdrom/extraction_step.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <new>
 #include <vector>
 
 #include "cdrom/scsi_driver.h"
@@ -13,21 +12,12 @@
 #include "jobs/mp3_encoding_step.h"
 #include "jobs/wav_file.h"
 #include "jobs/wav_normalizer.h"
+#include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
+#include "platform/ticks.h"
 
 namespace sonvarek {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int64_t MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-uint32_t TickCount() {
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
-  return static_cast<uint32_t>(ms);
-}
 
 // Everything one extraction holds: the output file, the buffer and what was read.
 class Extraction {
@@ -85,7 +75,7 @@ class Extraction {
   std::string writtenPath_;  // where the bytes are until the output is complete
   uint32_t written_ = 0;
   PeakMeter peak_;
-  Clock::time_point loopStart_;
+  SteadyClock::time_point loopStart_;
   bool keepTemporary_ = false;
 };
 
@@ -115,13 +105,9 @@ bool Extraction::HasFreeSpace() {
 
 bool Extraction::AllocateBuffer() {
   bufferSectors_ = settings_.BufferSize < 1 ? 26u : static_cast<uint32_t>(settings_.BufferSize);
-  try {
-    buffer_.resize(static_cast<size_t>(bufferSectors_) * kCdSectorBytes);
-  } catch (const std::bad_alloc&) {
-    Log(FormatLogLine(logformat::kErrorOutOfMemory));
-    return false;
-  }
-  return true;
+  if (TryResize(buffer_, static_cast<size_t>(bufferSectors_) * kCdSectorBytes)) return true;
+  Log(FormatLogLine(logformat::kErrorOutOfMemory));
+  return false;
 }
 
 bool Extraction::ReadOneBlock(uint32_t sector, uint32_t count) {
@@ -167,11 +153,7 @@ Extraction::LoopEnd Extraction::ReadBlocks() {
   const uint32_t start = job_.startSector;
   const uint32_t end = job_.endSector;
   for (uint32_t sector = start; sector < end;) {
-    if (batch_.CancelRequested()) {
-      Log(FormatLogLine(logformat::kUserCanceled));
-      batch_.cancelled = true;
-      return LoopEnd::Cancelled;
-    }
+    if (batch_.StopIfCancelled()) return LoopEnd::Cancelled;
     uint32_t count = std::min(end - sector, bufferSectors_);
     if (!ReadOneBlock(sector, count)) {
       if (settings_.BoolSkipError == 0) return LoopEnd::Failed;
@@ -233,7 +215,7 @@ int Extraction::Run() {
     LogFileError();
     return Fail();
   }
-  loopStart_ = Clock::now();
+  loopStart_ = SteadyClock::now();
   Log(FormatLogLine(logformat::kExtracting, job_.sourceName));
 
   LoopEnd end = ReadBlocks();

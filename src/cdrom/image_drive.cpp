@@ -9,6 +9,8 @@
 #include "cdrom/cd_units.h"
 #include "cdrom/disc_toc.h"
 #include "cdrom/sense_data.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 
 namespace sonvarek {
 namespace {
@@ -70,7 +72,7 @@ std::optional<ImageDriveOptions> ImageDriveOptionsFromEnvironment(std::string& e
   if (text == nullptr) return options;
   std::optional<BadSectorList> list = BadSectorList::Parse(text, error);
   if (!list) {
-    error = "SONVAREK_CD_BAD_SECTORS: " + error;
+    error = FormatText(text::kBadSectorsVariable, error);
     return std::nullopt;
   }
   options.badSectors = std::move(*list);

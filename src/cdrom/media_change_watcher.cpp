@@ -2,6 +2,8 @@
 
 #include <libudev.h>
 
+#include "core/string_table.h"
+
 namespace sonvarek {
 namespace {
 
@@ -26,13 +28,13 @@ std::optional<MediaEvent> ClassifyBlockEvent(std::string_view action, std::strin
 std::unique_ptr<MediaChangeWatcher> MediaChangeWatcher::Open(std::string& error) {
   udev* context = udev_new();
   if (context == nullptr) {
-    error = "cannot reach udev";
+    error = text::kUdevUnreachable;
     return nullptr;
   }
   udev_monitor* monitor = udev_monitor_new_from_netlink(context, "udev");
   if (monitor == nullptr || udev_monitor_filter_add_match_subsystem_devtype(monitor, "block", "disk") < 0 ||
       udev_monitor_enable_receiving(monitor) < 0) {
-    error = "cannot watch udev for media changes";
+    error = text::kUdevCantWatch;
     if (monitor != nullptr) udev_monitor_unref(monitor);
     udev_unref(context);
     return nullptr;

@@ -135,6 +135,46 @@ inline constexpr char kPleaseInsertAnAudioCd[] = "Please Insert An Audio CD!";
 inline constexpr const char* kDriveTypeNames[] = {"GENERIC", "TOSHIBA", "IBM",     "NEC",     "DEC",  "KODAK",
                                                   "RICOH",   "HP",      "PHILIPS", "PLEXTOR", "SONY", "YAMAHA"};
 
+// Disc images
+inline constexpr char kCueLineError[] = "%s:%d: %s";  // CUE sheet path, line, what is wrong
+inline constexpr char kCueSheetError[] = "%s: %s";    // CUE sheet path, what is wrong
+inline constexpr char kCueNotText[] = "not a text file";
+inline constexpr char kCueUnterminatedQuote[] = "unterminated quoted text";
+inline constexpr char kCueUnknownCommand[] = "unknown command '%s'";
+inline constexpr char kCueFileNeedsNameAndType[] = "FILE needs a file name and a type";
+inline constexpr char kCueBigEndianFile[] = "big-endian (MOTOROLA) files are not supported";
+inline constexpr char kCueFileTypeUnsupported[] = "file type '%s' is not supported (only BINARY)";
+inline constexpr char kCueEmptyFileName[] = "FILE has an empty file name";
+inline constexpr char kCueTrackBeforeFile[] = "TRACK before any FILE";
+inline constexpr char kCueTrackNeedsNumberAndMode[] = "TRACK needs a number and a mode";
+inline constexpr char kCueTrackNumberRange[] = "track number '%s' is not 1 to 99";
+inline constexpr char kCueTrackOutOfOrder[] = "track %s does not follow track %d";
+inline constexpr char kCueTrackModeUnsupported[] = "track mode '%s' is not supported (AUDIO, MODE1/2352, MODE2/2352)";
+inline constexpr char kCueBeforeAnyTrack[] = "%s before any TRACK";  // INDEX, PREGAP, POSTGAP or FLAGS
+inline constexpr char kCueIndexNeedsNumberAndTime[] = "INDEX needs a number and a time";
+inline constexpr char kCueIndexNumberRange[] = "index number '%s' is not 0 to 99";
+inline constexpr char kCueNotATime[] = "'%s' is not a time mm:ss:ff";
+inline constexpr char kCueIndexOutOfOrder[] = "INDEX %s is out of order";
+inline constexpr char kCueIndexGoesBack[] = "INDEX %s lies before the previous index";
+inline constexpr char kCueGapNeedsTime[] = "%s needs a time";  // PREGAP or POSTGAP
+inline constexpr char kCuePregapAfterIndex[] = "PREGAP after an INDEX of its track";
+inline constexpr char kCuePostgapBeforeIndex[] = "POSTGAP before an INDEX of its track";
+inline constexpr char kCueUnknownFlag[] = "unknown flag '%s'";
+inline constexpr char kCueTrackWithoutIndex01[] = "track %d has no INDEX 01";
+inline constexpr char kCueNoTrack[] = "no TRACK in the sheet";
+inline constexpr char kCueCantOpen[] = "cannot open the CUE sheet: %s";
+inline constexpr char kCueTooLarge[] = "too large for a CUE sheet";
+inline constexpr char kCueCantRead[] = "cannot read the CUE sheet: %s";
+inline constexpr char kBinCantOpen[] = "cannot open '%s': %s";
+inline constexpr char kBinUnreadable[] = "'%s' is unreadable";
+inline constexpr char kBinNotWholeSectors[] = "'%s' is %s bytes, not a whole number of 2352-byte sectors";
+inline constexpr char kBinTooLarge[] = "'%s' is too large for a CD";
+inline constexpr char kIndexBeyondFile[] = "the index lies beyond the end of '%s'";
+inline constexpr char kBadSectorRangeUnreadable[] = "cannot read the bad sector range '%s'";
+inline constexpr char kBadSectorsVariable[] = "SONVAREK_CD_BAD_SECTORS: %s";
+inline constexpr char kUdevUnreachable[] = "cannot reach udev";
+inline constexpr char kUdevCantWatch[] = "cannot watch udev for media changes";
+
 // Track list
 inline constexpr char kHighlightTrackItem[] = "Please highlight a track item to edit its information.";
 inline constexpr char kTocCopiedToClipboard[] = "Successfully copy TOC to Clipboard";

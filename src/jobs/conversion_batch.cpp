@@ -29,6 +29,13 @@ void ConversionBatch::Log(std::string line) const {
   if (mainWindow != nullptr) SendLogLine(*mainWindow, std::move(line));
 }
 
+bool ConversionBatch::StopIfCancelled() {
+  if (!CancelRequested()) return false;
+  Log(FormatLogLine(logformat::kUserCanceled));
+  cancelled = true;
+  return true;
+}
+
 void ConversionBatch::PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const {
   if (progressWindow != nullptr) progressWindow->Post({id, thousandths, elapsedMs, {}});
 }

@@ -52,6 +52,9 @@ struct ConversionBatch {
 
   ConversionJob& CurrentJob() { return jobs.at(currentJob); }
   bool CancelRequested() const { return cancelEvent->IsSet(); }
+  // A step's poll of the cancel event: when it is set, logs the user's cancel, sets
+  // `cancelled` and returns true, and the step stops where it is.
+  bool StopIfCancelled();
   void Log(std::string line) const;
   void PostProgress(Message id, int64_t thousandths, int64_t elapsedMs) const;
 };

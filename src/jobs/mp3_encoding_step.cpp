@@ -1,10 +1,8 @@
 #include "jobs/mp3_encoding_step.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <vector>
 
 #include "core/output_naming.h"
@@ -14,23 +12,14 @@
 #include "jobs/log_formats.h"
 #include "jobs/mp3_config_record.h"
 #include "jobs/wav_file.h"
+#include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
+#include "platform/ticks.h"
 
 namespace sonvarek {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr uint64_t kChunksPerProgress = 10;
-
-int64_t MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-uint32_t NowTicks() {
-  auto now = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
-  return static_cast<uint32_t>(now.count());
-}
 
 // One encoder stream, closed on every exit once it was opened.
 class EncoderStream {
@@ -67,16 +56,6 @@ class EncoderStream {
   bool open_ = false;
 };
 
-template <typename T>
-bool TryAllocate(std::vector<T>& buffer, size_t size) {
-  try {
-    buffer.resize(size);
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
-
 enum class Outcome { Done, Cancelled, EncoderFailed, FileFailed };
 
 // What the chunk loop, the tail and the flush work on.
@@ -89,7 +68,7 @@ struct Encoding {
   uint64_t total = 0;
   uint64_t consumed = 0;
   uint64_t written = 0;  // bytes of the MP3 file so far
-  Clock::time_point start;
+  SteadyClock::time_point start;
   std::string fileError;  // the file layer's text when the outcome is FileFailed
 };
 
@@ -127,11 +106,7 @@ Outcome EncodeChunks(ConversionBatch& batch, Encoding& work) {
   const uint64_t chunkBytes = uint64_t{chunkSamples} * 2;
   uint64_t chunks = 0;
   while (work.total - work.consumed >= chunkBytes) {
-    if (batch.CancelRequested()) {
-      batch.Log(FormatLogLine(logformat::kUserCanceled));
-      batch.cancelled = true;
-      return Outcome::Cancelled;
-    }
+    if (batch.StopIfCancelled()) return Outcome::Cancelled;
     if (Outcome read = ReadSamples(work, chunkBytes); read != Outcome::Done) return read;
     if (Outcome encoded = EncodeAndWrite(work, chunkSamples); encoded != Outcome::Done) return encoded;
     work.consumed += chunkBytes;
@@ -293,7 +268,7 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
   if (!stream.Open(config)) return LogFailure(batch, logformat::kErrorInitializeEncoder);
   std::vector<int16_t> samples;
   std::vector<uint8_t> mp3;
-  if (!TryAllocate(samples, stream.SamplesPerChunk()) || !TryAllocate(mp3, stream.BufferSize())) {
+  if (!TryResize(samples, stream.SamplesPerChunk()) || !TryResize(mp3, stream.BufferSize())) {
     return LogFailure(batch, logformat::kErrorOutOfMemory);
   }
   FreeSpaceCheck space = CheckFreeDiskSpace(batch.settings.effectiveOutputFolder, wav.dataSize >> 2, *batch.diskSpace);
@@ -307,7 +282,7 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
     return 0;
   }
 
-  Encoding work{wav.file, staged.file(), stream, samples, mp3, wav.dataSize, 0, 0, Clock::now(), {}};
+  Encoding work{wav.file, staged.file(), stream, samples, mp3, wav.dataSize, 0, 0, SteadyClock::now(), {}};
   Outcome outcome = EncodeChunks(batch, work);
   const bool cancelled = outcome == Outcome::Cancelled;
   if (outcome == Outcome::Done) outcome = EncodeTail(work);
@@ -319,7 +294,7 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
   if (FinishFile(batch, *library, work, staged, cancelled) == 0) return 0;
 
   stream.Close();
-  job.startTicks = NowTicks() - job.startTicks;
+  job.startTicks = TickCount() - job.startTicks;
   if (!cancelled) batch.Log(FormatLogLine(logformat::kEncodingOk, job.sourceName));
   return 1;
 }

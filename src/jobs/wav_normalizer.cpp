@@ -1,7 +1,6 @@
 #include "jobs/wav_normalizer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <sys/stat.h>
@@ -11,14 +10,14 @@
 #include "jobs/log_formats.h"
 #include "jobs/wav_file.h"
 #include "platform/staged_file.h"
+#include "platform/ticks.h"
 
 namespace sonvarek {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int64_t MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+// A pass's progress: thousandths done, and milliseconds since the pass began.
+WindowMessage Progress(int64_t thousandths, SteadyClock::time_point start) {
+  return {Message::ExtractProgress, thousandths, MillisecondsSince(start), {}, {}};
 }
 
 int64_t Thousandths(uint64_t blocks, uint64_t totalBlocks) {
@@ -70,11 +69,7 @@ PassResult ForEachBlock(File& file, const std::string& path, uint64_t dataSize, 
   uint64_t processed = 0;
   uint64_t blocks = 0;
   while (processed < dataSize) {
-    if (batch.CancelRequested()) {
-      batch.Log(FormatLogLine(logformat::kUserCanceled));
-      batch.cancelled = true;
-      return PassResult::Cancelled;
-    }
+    if (batch.StopIfCancelled()) return PassResult::Cancelled;
     int64_t count = ReadBlock(file, block, processed, dataSize);
     if (count < 0) {
       batch.Log(FormatLogLine(logformat::kWavCantRead, path));
@@ -99,7 +94,7 @@ struct ScaleTarget {
 };
 
 PassResult ScaleBlocks(File& input, ScaleTarget target, const std::string& path, uint64_t dataSize, double factor,
-                       ConversionBatch& batch, MessageSink* window, ScalePass pass, Clock::time_point start) {
+                       ConversionBatch& batch, MessageSink* window, ScalePass pass, SteadyClock::time_point start) {
   ScaleTable table(factor);
   uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
   auto rewrite = [&](uint8_t* bytes, size_t count) {
@@ -113,7 +108,7 @@ PassResult ScaleBlocks(File& input, ScaleTarget target, const std::string& path,
   };
   auto report = [&](uint64_t blocks) {
     if (window == nullptr || blocks % pass.progressEvery != 0) return;
-    WindowMessage progress{Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}};
+    WindowMessage progress = Progress(Thousandths(blocks, totalBlocks), start);
     pass.sendProgress ? window->Send(std::move(progress)) : window->Post(std::move(progress));
   };
   return ForEachBlock(input, path, dataSize, batch, rewrite, report);
@@ -145,7 +140,7 @@ std::string ReplacedPath(const std::string& path) {
 // that over it only when every byte arrived: a cancel, a full disk or a kill
 // leaves the original exactly as it was.
 PassResult WriteScaledCopy(OpenedWav& wav, const std::string& path, double factor, ConversionBatch& batch,
-                           Clock::time_point start) {
+                           SteadyClock::time_point start) {
   struct stat original {};
   const mode_t mode = ::fstat(wav.file.descriptor(), &original) == 0 ? original.st_mode : 0644;
   StagedFile staged = StagedFile::Create(ReplacedPath(path), mode);
@@ -174,7 +169,7 @@ PassResult WriteScaledCopy(OpenedWav& wav, const std::string& path, double facto
 }
 
 PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, ConversionBatch& batch,
-                    Clock::time_point start, PeakMeter& meter) {
+                    SteadyClock::time_point start, PeakMeter& meter) {
   uint64_t totalBlocks = dataSize / kNormalizeBlockBytes;
   auto measure = [&meter](uint8_t* bytes, size_t count) {
     meter.Add(bytes, count);
@@ -182,8 +177,7 @@ PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, Conv
   };
   auto report = [&](uint64_t blocks) {
     if (batch.progressWindow == nullptr || blocks % 50 != 0) return;
-    batch.progressWindow->Send(
-        {Message::ExtractProgress, Thousandths(blocks, totalBlocks), MillisecondsSince(start), {}});
+    batch.progressWindow->Send(Progress(Thousandths(blocks, totalBlocks), start));
   };
   return ForEachBlock(file, path, dataSize, batch, measure, report);
 }
@@ -223,7 +217,7 @@ void PeakMeter::Add(const uint8_t* bytes, size_t size) {
 }
 
 bool ScaleWavFile(MessageSink* progressWindow, const std::string& path, double factor, ConversionBatch& batch) {
-  Clock::time_point start = Clock::now();
+  SteadyClock::time_point start = SteadyClock::now();
   OpenedWav wav = OpenWavForReader(WavReader::Scaler, path);
   if (wav.status != WavOpenStatus::Ok) {
     batch.Log(wav.logLine);
@@ -234,12 +228,12 @@ bool ScaleWavFile(MessageSink* progressWindow, const std::string& path, double f
       ScaleBlocks(wav.file, target, path, wav.dataSize, factor, batch, progressWindow, ScalePass{26, false}, start);
   if (!CloseOrLog(wav.file, path, batch) || result == PassResult::Failed) return false;
   if (result == PassResult::Cancelled) return true;
-  if (progressWindow != nullptr) progressWindow->Post({Message::ExtractProgress, 1000, MillisecondsSince(start), {}});
+  if (progressWindow != nullptr) progressWindow->Post(Progress(1000, start));
   return true;
 }
 
 int NormalizeWavFile(const std::string& path, ConversionBatch& batch) {
-  Clock::time_point start = Clock::now();
+  SteadyClock::time_point start = SteadyClock::now();
   OpenedWav wav = OpenWavForReader(WavReader::Normalizer, path);
   if (wav.status != WavOpenStatus::Ok) {
     batch.Log(wav.logLine);
@@ -251,12 +245,10 @@ int NormalizeWavFile(const std::string& path, ConversionBatch& batch) {
 
   double factor = NormalizeFactor(batch.settings.NormalizeRatio, meter.Peak());
   SendPhase(batch, JobPhaseCode::Normalizing, path);
-  start = Clock::now();
+  start = SteadyClock::now();
   // A silent file has no peak to scale to and stays as it is.
   if (factor > 0.0 && WriteScaledCopy(wav, path, factor, batch, start) != PassResult::Done) return 0;
-  if (batch.progressWindow != nullptr) {
-    batch.progressWindow->Send({Message::ExtractProgress, 1000, MillisecondsSince(start), {}});
-  }
+  if (batch.progressWindow != nullptr) batch.progressWindow->Send(Progress(1000, start));
   return 1;
 }
 

@@ -15,6 +15,16 @@ DecoderState& State() {
   return state;
 }
 
+int32_t stream_frame_length(const DecoderState& state, const uint8_t* input, int32_t available, MpegHeader& header) {
+  if (input == nullptr || available < 4 || !DecodeHeaderFields(input, header)) return 0;
+  const MpegHeader& stream = state.stream;
+  if (!SameStream(header, stream)) return 0;
+  int32_t length = header.br_index == 0 ? (stream.br_index == 0 ? state.framebytes : 0) : HeaderTableFrameLength(header);
+  if (length <= 0) return 0;
+  length += header.pad * HeaderSlotBytes(header);
+  return length > available ? 0 : length;
+}
+
 }  // namespace detail
 
 namespace {
@@ -41,9 +51,9 @@ void reset_stream_state(DecoderState& state) {
 // The integer variant has no Layer III.
 detail::FrameDecoder frame_decoder_for(const MpegHeader& header, bool fixed) {
   switch (header.option) {
-    case 1: return fixed ? nullptr : detail::l3_decode_frame;
-    case 2: return fixed ? detail::l2_decode_frame_fixed : detail::l2_decode_frame;
-    case 3: return fixed ? detail::l1_decode_frame_fixed : detail::l1_decode_frame;
+    case kLayerIII: return fixed ? nullptr : detail::l3_decode_frame;
+    case kLayerII: return fixed ? detail::l2_decode_frame_fixed : detail::l2_decode_frame;
+    case kLayerI: return fixed ? detail::l1_decode_frame_fixed : detail::l1_decode_frame;
     default: return nullptr;
   }
 }
@@ -61,29 +71,31 @@ int32_t full_init(const MpegHeader& header, int32_t framebytes, int32_t reductio
   if (header.sync == 2 && header.id == 1) return 0;
   if (header.br_index == 0 && framebytes <= 0) return 0;
   // Layers I and II have no MPEG-2.5 form; Layer II needs an allocation table for the stream.
-  if (header.option != 1 && header.sync != 1) return 0;
-  if (header.option == 2 && detail::l12_allocation_table(header, framebytes) == nullptr) return 0;
+  if (header.option != kLayerIII && header.sync != 1) return 0;
+  if (header.option == kLayerII && detail::l12_allocation_table(header, framebytes) == nullptr) return 0;
   detail::Tables();  // built on the first Init of the process
 
   state.decode_frame = decode_frame;
   state.stream = header;
   state.framebytes = framebytes;
-  state.reduction = std::clamp(reduction_code, 0, 2);
+  state.reduction = std::clamp<int32_t>(reduction_code, kFullRate, kQuarterRate);
   const int32_t sample_rate = HeaderSampleRate(header);
   state.subbands = subbands_decoded(sample_rate, std::max(freq_limit, 1000), state.reduction);
-  if (header.option == 2) state.subbands = std::min(state.subbands, detail::l12_allocation_table(header, framebytes)->sblimit);
-  const int32_t conversion = convert_code & 3;
-  const bool single = header.mode == 3 || conversion != 0;
-  state.conversion = header.mode == 3 ? detail::ChannelConversion::Keep : static_cast<detail::ChannelConversion>(conversion);
-  state.eight_bit = (convert_code & 8) != 0;
-  const int32_t samples = header.option == 3 ? 384 : header.option == 2 || header.id == 1 ? 1152 : 576;
+  if (header.option == kLayerII) {
+    state.subbands = std::min(state.subbands, detail::l12_allocation_table(header, framebytes)->sblimit);
+  }
+  const auto conversion = static_cast<ChannelConversion>(convert_code & kConvertChannelMask);
+  const bool single = header.mode == kSingleChannel || conversion != kKeepChannels;
+  state.conversion = header.mode == kSingleChannel ? kKeepChannels : conversion;
+  state.eight_bit = (convert_code & kConvertEightBit) != 0;
+  const int32_t samples = header.option == kLayerI ? 384 : header.option == kLayerII || header.id == 1 ? 1152 : 576;
 
   state.info.channels = single ? 1 : 2;
   state.info.outvalues = state.info.channels * (samples >> state.reduction);
   state.info.samprate = sample_rate >> state.reduction;
   state.info.bits = state.eight_bit ? 8 : 16;
   state.info.framebytes = framebytes;
-  state.info.type = 0;
+  state.info.type = kLinearSamples;
   reset_stream_state(state);
   state.initialised = true;
   return 1;
@@ -111,6 +123,14 @@ FrameResult full_decode(const uint8_t* input, int32_t available, uint8_t* output
   return state.decode_frame(state, input, available, output);
 }
 
+// The output kind convert_code selects; codes below 4 give 16-bit, codes past mu-law give mu-law.
+EightKhzOutput eight_khz_output(int32_t convert_code) {
+  const int32_t kind = convert_code >> kEightKhzOutputShift;
+  if (kind < static_cast<int32_t>(EightKhzOutput::Linear16)) return EightKhzOutput::Linear16;
+  if (kind > static_cast<int32_t>(EightKhzOutput::MuLaw)) return EightKhzOutput::MuLaw;
+  return static_cast<EightKhzOutput>(kind);
+}
+
 // 8 kHz output: the full-rate decoder at a quarter (MPEG-1) or half (MPEG-2) rate with the
 // 3200 Hz limit, one channel, resampled by linear interpolation in eighths of a sample.
 int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*reduction_code*/, int32_t /*transform_code*/,
@@ -121,11 +141,12 @@ int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*r
     state.eight_khz.initialised = false;
     return 0;
   }
-  const int32_t reduction = header.id == 1 ? 2 : 1;
-  const int32_t conversion = (convert_code & 3) == 0 ? 1 : convert_code & 3;
+  const int32_t reduction = header.id == 1 ? kQuarterRate : kHalfRate;
+  const int32_t channels = convert_code & kConvertChannelMask;
+  const int32_t conversion = channels == kKeepChannels ? kMixChannels : channels;
   if (float_full_init(header, framebytes, reduction, 0, conversion, 3200) == 0) return 0;
   detail::EightKhzState& eight = state.eight_khz;
-  eight.kind = convert_code >= 4 && (convert_code >> 2) < 4 ? convert_code >> 2 : (convert_code < 4 ? 1 : 3);
+  eight.kind = eight_khz_output(convert_code);
   eight.step = (HeaderSampleRate(header) / 1000) >> reduction;
   eight.position = 8;  // the first output is the first decoded sample
   eight.last = 0;
@@ -134,9 +155,9 @@ int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*r
   eight.info.channels = 1;
   eight.info.outvalues = (8 * decoded - 1) / eight.step + 1;  // the most any frame gives
   eight.info.samprate = 8000;
-  eight.info.bits = eight.kind == 1 ? 16 : 8;
+  eight.info.bits = eight.kind == EightKhzOutput::Linear16 ? 16 : 8;
   eight.info.framebytes = framebytes;
-  eight.info.type = eight.kind == 3 ? 10 : 0;
+  eight.info.type = eight.kind == EightKhzOutput::MuLaw ? kMuLawSamples : kLinearSamples;
   eight.initialised = true;
   return 1;
 }
@@ -150,12 +171,12 @@ int32_t eight_khz_info(DecoderInfo& info) {
 
 void eight_khz_put(const detail::EightKhzState& eight, int32_t sample, uint8_t* output, int32_t index) {
   switch (eight.kind) {
-    case 1:
+    case EightKhzOutput::Linear16:
       output[2 * index] = static_cast<uint8_t>(sample);
       output[2 * index + 1] = static_cast<uint8_t>(static_cast<uint32_t>(sample) >> 8);
       break;
-    case 2: output[index] = static_cast<uint8_t>((sample >> 8) + 128); break;
-    default: output[index] = detail::Tables().mulaw[(sample >> 3) & 8191]; break;
+    case EightKhzOutput::Linear8: output[index] = static_cast<uint8_t>((sample >> 8) + 128); break;
+    case EightKhzOutput::MuLaw: output[index] = detail::Tables().mulaw[(sample >> 3) & 8191]; break;
   }
 }
 
@@ -179,7 +200,7 @@ FrameResult eight_khz_decode(const uint8_t* input, int32_t available, uint8_t* o
   }
   eight.position -= 8 * count;
   eight.last = static_cast<int16_t>(sample(count));
-  frame.out_bytes = produced * (eight.kind == 1 ? 2 : 1);
+  frame.out_bytes = produced * (eight.kind == EightKhzOutput::Linear16 ? 2 : 1);
   return frame;
 }
 
@@ -194,10 +215,14 @@ const DecoderVariant DecoderTable[2][2] = {
     {kIntegerFullRate, kEightKilohertz},
 };
 
+const DecoderVariant& DecoderVariantFor(Arithmetic arithmetic, OutputRate rate) {
+  return DecoderTable[static_cast<int>(arithmetic)][static_cast<int>(rate)];
+}
+
 const DecoderVariant& ChooseDecoderVariant(int32_t integer_flag, int32_t eight_khz_flag, int32_t convert_code) {
-  const int row = integer_flag & 1;
-  const int column = eight_khz_flag != 0 && convert_code >= 4 ? 1 : 0;
-  return DecoderTable[row][column];
+  const Arithmetic arithmetic = (integer_flag & 1) != 0 ? Arithmetic::Integer : Arithmetic::Float;
+  const bool eight_khz = eight_khz_flag != 0 && convert_code >= (1 << kEightKhzOutputShift);
+  return DecoderVariantFor(arithmetic, eight_khz ? OutputRate::EightKhz : OutputRate::Full);
 }
 
 }  // namespace sonvarek::mpegdec

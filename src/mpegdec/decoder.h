@@ -6,6 +6,26 @@
 
 namespace sonvarek::mpegdec {
 
+// Init's option codes keep the numbers callers pass; these name them where code decides by them.
+
+// reduction_code: the output rate is the stream's divided by 2^code.
+enum RateReduction : int32_t { kFullRate = 0, kHalfRate = 1, kQuarterRate = 2 };
+
+// convert_code bits 0-1: what a two-channel stream becomes.
+enum ChannelConversion : int32_t { kKeepChannels = 0, kMixChannels = 1, kLeftChannel = 2, kRightChannel = 3 };
+inline constexpr int32_t kConvertChannelMask = 3;
+// convert_code bit 3: 8-bit unsigned output instead of 16-bit signed.
+inline constexpr int32_t kConvertEightBit = 8;
+// The 8 kHz variant's output kinds, convert_code >> kEightKhzOutputShift (see DecoderTable).
+enum class EightKhzOutput : int32_t { Linear16 = 1, Linear8 = 2, MuLaw = 3 };
+inline constexpr int32_t kEightKhzOutputShift = 2;
+
+// freq_limit at the highest Nyquist frequency of any stream: every subband the cap allows.
+inline constexpr int32_t kFullBandLimit = 24000;
+
+// DecoderInfo::type.
+enum SampleType : int32_t { kLinearSamples = 0, kMuLawSamples = 10 };
+
 // What a variant reports after a successful Init.
 struct DecoderInfo {
   int32_t channels = 0;    // 1 or 2
@@ -13,7 +33,7 @@ struct DecoderInfo {
   int32_t samprate = 0;    // output sampling rate in Hz
   int32_t bits = 0;        // 8 (unsigned, zero level 128) or 16 (signed little-endian)
   int32_t framebytes = 0;  // the frame length given to Init
-  int32_t type = 0;        // 0 linear PCM; 10 8-bit mu-law (8 kHz variant only)
+  int32_t type = 0;        // a SampleType: mu-law from the 8 kHz variant only
 };
 
 // in_bytes: bytes of input the frame took (header to the end of its padding slot); 0 or less
@@ -72,6 +92,11 @@ struct DecoderVariant {
 // one channel, bits 16 or 8, type 10 for mu-law, and as outvalues the most samples one frame
 // gives; Decode's out_bytes tells how many a frame gave. A refused frame is passed on as it is.
 extern const DecoderVariant DecoderTable[2][2];
+
+// DecoderTable's rows and columns.
+enum class Arithmetic { Float = 0, Integer = 1 };
+enum class OutputRate { Full = 0, EightKhz = 1 };
+const DecoderVariant& DecoderVariantFor(Arithmetic arithmetic, OutputRate rate);
 
 // The cell for the caller's three settings: row = integer_flag & 1; column 1 when the 8 kHz
 // flag is set and convert_code is 4 or more, else 0.

@@ -13,13 +13,10 @@ inline constexpr int32_t kMaxMainDataBegin = 511;
 // The bit readers may look up to 16 bytes past the last byte they are allowed to use.
 inline constexpr int32_t kReservoirPadding = 32;
 
-// How the decoded channels become output channels.
-enum class ChannelConversion { Keep, Mix, Left, Right };
-
 // The 8 kHz output stage over a full-rate decoder (see decoder.h).
 struct EightKhzState {
   bool initialised = false;
-  int32_t kind = 1;        // 1 16-bit linear, 2 8-bit linear, 3 8-bit mu-law
+  EightKhzOutput kind = EightKhzOutput::Linear16;
   int32_t step = 8;        // read-position advance per output sample, in eighths of a sample
   int32_t position = 0;    // next read position in eighths, 0 = the last sample of the previous frame
   int16_t last = 0;        // that sample
@@ -47,7 +44,7 @@ struct DecoderState {
   DecoderInfo info{};
   int32_t reduction = 0;        // output rate divided by 2^reduction
   int32_t subbands = 32;        // subbands decoded, the rest are silent
-  ChannelConversion conversion = ChannelConversion::Keep;
+  ChannelConversion conversion = kKeepChannels;
   bool eight_bit = false;
   EightKhzState eight_khz;
 
@@ -70,5 +67,10 @@ struct DecoderState {
 };
 
 DecoderState& State();
+
+// The length with its padding slot of the frame at `input`, whose header is decoded into
+// `header`; 0 when that is not a frame of the stream given to Init (the frame routine is
+// chosen by the stream's layer, so the layer is checked too) or it does not fit in `available`.
+int32_t stream_frame_length(const DecoderState& state, const uint8_t* input, int32_t available, MpegHeader& header);
 
 }  // namespace sonvarek::mpegdec::detail

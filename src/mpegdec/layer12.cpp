@@ -64,7 +64,7 @@ const float* scalefactors() {
 
 // Subbands from this one on share one allocation and one set of samples in joint stereo.
 int joint_bound(const MpegHeader& header, int limit) {
-  return header.mode == 1 ? std::min(limit, 4 * (header.mode_ext + 1)) : limit;
+  return header.mode == kJointStereo ? std::min(limit, 4 * (header.mode_ext + 1)) : limit;
 }
 
 // A code of `levels` levels (3 .. 65535, 2^b - 1 or 5 and 9) as a fraction of the scale factor.
@@ -94,18 +94,6 @@ void l2_read_triplet(BitReader& bits, uint32_t levels, typename A::Sample* fract
   for (int i = 0; i < 3; ++i) fractions[i] = A::Fraction(bits.Read(width), levels);
 }
 
-// The frame's length with its padding slot, 0 when it is not a frame of the stream or does not fit.
-int32_t l12_frame_length(const DecoderState& state, const uint8_t* input, int32_t available, int option, MpegHeader& header) {
-  if (input == nullptr || available < 4 || !DecodeHeaderFields(input, header)) return 0;
-  const MpegHeader& stream = state.stream;
-  if (header.sync != stream.sync || header.id != stream.id || header.option != option || header.sr_index != stream.sr_index)
-    return 0;
-  int32_t length = header.br_index == 0 ? (stream.br_index == 0 ? state.framebytes : 0) : HeaderTableFrameLength(header);
-  if (length <= 0) return 0;
-  length += header.pad * HeaderSlotBytes(header);
-  return length > available ? 0 : length;
-}
-
 // Synthesises and writes `blocks` blocks of `slots` slots from state.l12_samples, with the
 // stream's channel conversion.
 void l12_output(DecoderState& state, int channels, int blocks, int slots, uint8_t* output) {
@@ -123,8 +111,8 @@ void l12_output(DecoderState& state, int channels, int blocks, int slots, uint8_
         for (int t = 0; t < slots; ++t) {
           float value = left[t];
           if (both) value = ch == 0 ? left[t] : right[t];
-          else if (channels == 2 && state.conversion == ChannelConversion::Right) value = right[t];
-          else if (channels == 2 && state.conversion != ChannelConversion::Left) value = (left[t] + right[t]) * 0.5f;
+          else if (channels == 2 && state.conversion == kRightChannel) value = right[t];
+          else if (channels == 2 && state.conversion != kLeftChannel) value = (left[t] + right[t]) * 0.5f;
           into[sb][t] = value;
         }
         for (int t = slots; t < kGranuleSlots; ++t) into[sb][t] = 0.0f;
@@ -206,8 +194,8 @@ void l12_fixed_output(DecoderState& state, int channels, int blocks, int slots, 
         const int32_t right = state.l12_fixed_samples[1][sb][t];
         int32_t value = left;
         if (both) value = ch == 0 ? left : right;
-        else if (channels == 2 && state.conversion == ChannelConversion::Right) value = right;
-        else if (channels == 2 && state.conversion != ChannelConversion::Left) value = static_cast<int32_t>((int64_t{left} + right) >> 1);
+        else if (channels == 2 && state.conversion == kRightChannel) value = right;
+        else if (channels == 2 && state.conversion != kLeftChannel) value = static_cast<int32_t>((int64_t{left} + right) >> 1);
         subbands[sb] = value;
       }
       synth_fixed_slot(tables, state.fixed_synth[ch], subbands, pcm[ch]);
@@ -243,13 +231,13 @@ const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t 
   // table rate's frames are one byte short of it where they pad).
   if (header.br_index == 0) {
     const int64_t kbps = (int64_t{HeaderSampleRate(header)} * free_format_bytes + 72000) / 144000;
-    const int64_t per_channel = header.mode == 3 ? kbps : kbps / 2;
+    const int64_t per_channel = header.mode == kSingleChannel ? kbps : kbps / 2;
     if (per_channel < 56) return header.sr_index == 2 ? &kTableD : &kTableC;
     return per_channel <= 80 || header.sr_index == 1 ? &kTableA : &kTableB;
   }
   const int32_t total = HeaderBitrateKbps(header);
-  const int32_t per_channel = header.mode == 3 ? total : total / 2;
-  if (header.mode != 3 && (total == 32 || total == 48 || total == 56 || total == 80)) return nullptr;
+  const int32_t per_channel = header.mode == kSingleChannel ? total : total / 2;
+  if (header.mode != kSingleChannel && (total == 32 || total == 48 || total == 56 || total == 80)) return nullptr;
   if (per_channel < 32 || per_channel > 192) return nullptr;
   if (per_channel <= 48) return header.sr_index == 2 ? &kTableD : &kTableC;
   if (per_channel <= 80 || header.sr_index == 1) return &kTableA;
@@ -259,9 +247,9 @@ const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t 
 template <class A>
 FrameResult l1_decode(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
   MpegHeader header;
-  const int32_t length = l12_frame_length(state, input, available, 3, header);
+  const int32_t length = stream_frame_length(state, input, available, header);
   if (length <= 0) return {};
-  const int channels = header.mode == 3 ? 1 : 2;
+  const int channels = HeaderChannels(header);
   const int bound = channels == 2 ? joint_bound(header, 32) : 32;
   BitReader bits(input, header.prot == 0 ? 48 : 32, static_cast<uint32_t>(length) * 8);
 
@@ -298,11 +286,11 @@ FrameResult l1_decode(DecoderState& state, const uint8_t* input, int32_t availab
 template <class A>
 FrameResult l2_decode(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
   MpegHeader header;
-  const int32_t length = l12_frame_length(state, input, available, 2, header);
+  const int32_t length = stream_frame_length(state, input, available, header);
   if (length <= 0) return {};
   const L2AllocationTable* allocation_table = l12_allocation_table(header, state.framebytes);
   if (allocation_table == nullptr) return {};
-  const int channels = header.mode == 3 ? 1 : 2;
+  const int channels = HeaderChannels(header);
   const int sblimit = allocation_table->sblimit;
   const int bound = channels == 2 ? joint_bound(header, sblimit) : sblimit;
   BitReader bits(input, header.prot == 0 ? 48 : 32, static_cast<uint32_t>(length) * 8);

@@ -178,7 +178,7 @@ int l3_decode_channel(DecoderState& state, const DecoderTables& tables, const Mp
   if (header.id == 1) {
     l3_scalefactors_mpeg1(bits, gi, gr, side.scfsi[ch], sf);
   } else {
-    const bool intensity_right = ch == 1 && header.mode == 1 && (header.mode_ext & 1);
+    const bool intensity_right = ch == 1 && header.mode == kJointStereo && (header.mode_ext & 1);
     l3_scalefactors_lsf(bits, gi, intensity_right, sf);
   }
   float* xr = state.spectrum[ch];
@@ -210,9 +210,9 @@ void l3_output_granule(DecoderState& state, const DecoderTables& tables, const M
     return;
   }
   if (channels == 2) {
-    if (state.conversion == ChannelConversion::Left) {
+    if (state.conversion == kLeftChannel) {
       hybrid(0, 0);
-    } else if (state.conversion == ChannelConversion::Right) {
+    } else if (state.conversion == kRightChannel) {
       hybrid(1, 0);
     } else {
       // The synthesis is linear, so mixing its input mixes its output.
@@ -239,7 +239,7 @@ int l3_band_table(const MpegHeader& header) {
 
 void l3_read_side_info(const uint8_t* bytes, int32_t size, const MpegHeader& header, int band_table, SideInfo& side) {
   BitReader bits(bytes, 0, static_cast<uint32_t>(size) * 8);
-  const int channels = header.mode == 3 ? 1 : 2;
+  const int channels = HeaderChannels(header);
   const bool lsf = header.id == 0;
   std::memset(&side, 0, sizeof side);
   if (!lsf) {
@@ -258,17 +258,11 @@ void l3_read_side_info(const uint8_t* bytes, int32_t size, const MpegHeader& hea
 
 FrameResult l3_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output) {
   MpegHeader header;
-  if (input == nullptr || available < 4 || !DecodeHeaderFields(input, header)) return {};
-  const MpegHeader& stream = state.stream;
-  if (header.sync != stream.sync || header.id != stream.id || header.option != 1 || header.sr_index != stream.sr_index)
-    return {};
-  int32_t length = header.br_index == 0 ? (stream.br_index == 0 ? state.framebytes : 0) : HeaderTableFrameLength(header);
+  const int32_t length = stream_frame_length(state, input, available, header);
   if (length <= 0) return {};
-  length += header.pad;
-  if (length > available) return {};
-  const int channels = header.mode == 3 ? 1 : 2;
+  const int channels = HeaderChannels(header);
   const int32_t side_offset = header.prot == 0 ? 6 : 4;
-  const int32_t side_size = header.id == 1 ? (channels == 1 ? 17 : 32) : (channels == 1 ? 9 : 17);
+  const int32_t side_size = HeaderLayer3SideInfoBytes(header);
   const int32_t main_bytes = length - side_offset - side_size;
   if (main_bytes < 0 || main_bytes > kMaxMainDataBytes) return {};
 
@@ -296,7 +290,7 @@ FrameResult l3_decode_frame(DecoderState& state, const uint8_t* input, int32_t a
     }
     if (channels == 2) {
       nonzero[0] = nonzero[1] = std::max(nonzero[0], nonzero[1]);
-      if (header.mode == 1)
+      if (header.mode == kJointStereo)
         l3_stereo(tables, header, side.granule[gr][0], side.granule[gr][1], scalefactors[1], kBandTables[band_table],
                   state.spectrum[0], state.spectrum[1], nonzero[0]);
     }

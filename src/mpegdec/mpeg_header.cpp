@@ -74,11 +74,15 @@ bool DecodeHeaderFields(const uint8_t* b, MpegHeader& h) {
   h.original = (b[3] >> 2) & 1;
   h.emphasis = b[3] & 3;
   // Version code 01 (11-bit sync with id 1) is reserved; index 3 has no sampling rate.
-  return h.option != 0 && h.br_index != 15 && h.sr_index != 3 && !(h.sync == 2 && h.id == 1);
+  return h.option != kLayerReserved && h.br_index != 15 && h.sr_index != 3 && !(h.sync == 2 && h.id == 1);
+}
+
+bool SameStream(const MpegHeader& a, const MpegHeader& b) {
+  return a.sync == b.sync && a.id == b.id && a.option == b.option && a.sr_index == b.sr_index;
 }
 
 int32_t HeaderBitrateKbps(const MpegHeader& h) {
-  if (h.option < 1 || h.option > 3) return 0;
+  if (h.option < kLayerIII || h.option > kLayerI) return 0;
   return kBitrates[h.id & 1][h.option - 1][h.br_index & 15];
 }
 
@@ -87,16 +91,23 @@ int32_t HeaderSampleRate(const MpegHeader& h) {
   return h.sync == 2 ? rate / 2 : rate;
 }
 
-int32_t HeaderSlotBytes(const MpegHeader& h) { return h.option == 3 ? 4 : 1; }
+int32_t HeaderSlotBytes(const MpegHeader& h) { return h.option == kLayerI ? 4 : 1; }
+
+int32_t HeaderChannels(const MpegHeader& h) { return h.mode == kSingleChannel ? 1 : 2; }
+
+int32_t HeaderLayer3SideInfoBytes(const MpegHeader& h) {
+  const bool single = h.mode == kSingleChannel;
+  return h.id == 1 ? (single ? 17 : 32) : (single ? 9 : 17);
+}
 
 int32_t HeaderTableFrameLength(const MpegHeader& h) {
   const int32_t rate = kRateOver50[h.id & 1][h.sr_index & 3];
   const int32_t kbps = HeaderBitrateKbps(h);
   if (kbps == 0 || rate <= 0) return 0;
   switch (h.option) {
-    case 3: return 4 * (240 * kbps / rate);
-    case 2: return 2880 * kbps / rate;
-    case 1: return (h.id == 0 && h.sync == 1 ? 1440 : 2880) * kbps / rate;
+    case kLayerI: return 4 * (240 * kbps / rate);
+    case kLayerII: return 2880 * kbps / rate;
+    case kLayerIII: return (h.id == 0 && h.sync == 1 ? 1440 : 2880) * kbps / rate;
     default: return 0;
   }
 }
@@ -120,8 +131,8 @@ int32_t ParseHeaderWithBitrate(const uint8_t* buffer, int32_t n, MpegHeader& hea
   }
   const int64_t rate = kRateOver50[header.id][header.sr_index];
   int64_t divisor = 2880;
-  if (header.option == 3) divisor = 960;
-  else if (header.option == 1 && header.id == 0 && header.sync == 1) divisor = 1440;
+  if (header.option == kLayerI) divisor = 960;
+  else if (header.option == kLayerIII && header.id == 0 && header.sync == 1) divisor = 1440;
   bitrate = static_cast<int32_t>(rate * length * 1000 / divisor);
   return length;
 }

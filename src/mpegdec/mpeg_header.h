@@ -4,17 +4,23 @@
 
 namespace sonvarek::mpegdec {
 
+// The header's layer code (field `option`) as the stream carries it.
+enum LayerCode : int32_t { kLayerReserved = 0, kLayerIII = 1, kLayerII = 2, kLayerI = 3 };
+
+// The header's channel mode (field `mode`) as the stream carries it.
+enum ChannelMode : int32_t { kStereo = 0, kJointStereo = 1, kDualChannel = 2, kSingleChannel = 3 };
+
 // The four-byte MPEG audio frame header, field by field as coded.
 struct MpegHeader {
   int32_t sync = 0;         // 1: 12-bit sync 0xFFF; 2: 11-bit sync 0xFFE (MPEG-2.5); 0: none
   int32_t id = 0;           // 1 MPEG-1, 0 MPEG-2 and MPEG-2.5
-  int32_t option = 0;       // layer code: 3 Layer I, 2 Layer II, 1 Layer III, 0 reserved
+  int32_t option = 0;       // a LayerCode
   int32_t prot = 0;         // 0: a 16-bit CRC follows the header
   int32_t br_index = 0;     // 0 free format, 15 forbidden
   int32_t sr_index = 0;     // 3 reserved
   int32_t pad = 0;
   int32_t private_bit = 0;
-  int32_t mode = 0;         // 0 stereo, 1 joint stereo, 2 dual channel, 3 single channel
+  int32_t mode = 0;         // a ChannelMode
   int32_t mode_ext = 0;
   int32_t cr = 0;
   int32_t original = 0;
@@ -46,9 +52,13 @@ int32_t ParseHeaderWithBitrate(const uint8_t* buffer, int32_t n, MpegHeader& hea
 int32_t HeaderBitrateKbps(const MpegHeader& header);    // 0 for free format
 int32_t HeaderSampleRate(const MpegHeader& header);     // in Hz, MPEG-2.5 already halved
 int32_t HeaderSlotBytes(const MpegHeader& header);      // 4 for Layer I, else 1
+int32_t HeaderChannels(const MpegHeader& header);       // 1 for single channel, else 2
+int32_t HeaderLayer3SideInfoBytes(const MpegHeader& header);  // MPEG-1: 17 or 32; MPEG-2: 9 or 17
 // Frame length without padding from the bit-rate table; 0 for free format.
 int32_t HeaderTableFrameLength(const MpegHeader& header);
 // Decodes the four bytes at `bytes` without any length search; false when no usable header.
 bool DecodeHeaderFields(const uint8_t* bytes, MpegHeader& header);
+// Whether two headers belong to one stream: the same sync, id, layer and sampling rate.
+bool SameStream(const MpegHeader& a, const MpegHeader& b);
 
 }  // namespace sonvarek::mpegdec

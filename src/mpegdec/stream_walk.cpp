@@ -4,17 +4,11 @@
 #include <cstring>
 
 namespace sonvarek::mpegdec {
-namespace {
 
-int32_t window_of(size_t available) {
-  return static_cast<int32_t>(std::min<size_t>(available, static_cast<size_t>(kHeaderSearchWindow)));
+int32_t ParseHeaderAt(const uint8_t* data, size_t size, size_t at, MpegHeader& header) {
+  const size_t available = size - at;
+  return ParseHeader(data + at, static_cast<int32_t>(std::min<size_t>(available, kHeaderSearchWindow)), header);
 }
-
-bool same_stream(const MpegHeader& a, const MpegHeader& b) {
-  return a.sync == b.sync && a.id == b.id && a.option == b.option && a.sr_index == b.sr_index;
-}
-
-}  // namespace
 
 size_t Id3v2TagSize(const uint8_t* data, size_t size) {
   if (size < 10 || std::memcmp(data, "ID3", 3) != 0) return 0;
@@ -26,28 +20,38 @@ size_t Id3v2TagSize(const uint8_t* data, size_t size) {
   return std::min(size, 10 + body + footer);
 }
 
-size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) { return FindFrame(data, size, from, 1); }
+size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) { return FindFrame(data, size, from, kLayerIII); }
 
 size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option) {
   size_t first_plausible = size;
   for (size_t at = from; at + 4 <= size; ++at) {
     if (data[at] != 0xFF) continue;
     MpegHeader header;
-    const int32_t length = ParseHeader(data + at, window_of(size - at), header);
-    if (length <= 0 || (option != 0 && header.option != option)) continue;
+    const int32_t length = ParseHeaderAt(data, size, at, header);
+    if (length <= 0 || (option != kAnyLayer && header.option != option)) continue;
     const size_t next = at + static_cast<size_t>(length + header.pad * HeaderSlotBytes(header));
     if (next + 4 > size) return first_plausible < size ? first_plausible : at;
     MpegHeader following;
-    if (DecodeHeaderFields(data + next, following) && same_stream(header, following)) return at;
+    if (DecodeHeaderFields(data + next, following) && SameStream(header, following)) return at;
     // A lone frame (one followed by a tag, say) is taken when no confirmed one turns up.
     first_plausible = std::min(first_plausible, at);
   }
   return first_plausible;
 }
 
+size_t FirstAudioFrame(const uint8_t* data, size_t size) {
+  size_t at = FindFrame(data, size, Id3v2TagSize(data, size), kAnyLayer);
+  if (at >= size) return size;
+  MpegHeader header;
+  ParseHeaderAt(data, size, at, header);
+  if (header.option == kLayerIII && IsVbrInfoFrame(data + at, size - at, header)) {
+    at = FindLayer3Frame(data, size, at + 1);
+  }
+  return at;
+}
+
 bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& header) {
-  const bool mono = header.mode == 3;
-  const size_t offset = 4 + (header.id == 1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+  const size_t offset = 4 + static_cast<size_t>(HeaderLayer3SideInfoBytes(header));
   if (available < offset + 4) return false;
   return std::memcmp(frame + offset, "Xing", 4) == 0 || std::memcmp(frame + offset, "Info", 4) == 0;
 }
@@ -55,13 +59,10 @@ bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& he
 StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
                                 int32_t convert_code, int32_t freq_limit) {
   StreamDecodeResult result;
-  size_t at = FindFrame(data, size, Id3v2TagSize(data, size), 0);
+  size_t at = FirstAudioFrame(data, size);
   if (at >= size) return result;
   MpegHeader header;
-  ParseHeader(data + at, window_of(size - at), header);
-  if (header.option == 1 && IsVbrInfoFrame(data + at, size - at, header)) at = FindFrame(data, size, at + 1, 1);
-  if (at >= size) return result;
-  const int32_t first_length = ParseHeader(data + at, window_of(size - at), header);
+  const int32_t first_length = ParseHeaderAt(data, size, at, header);
   if (first_length <= 0 || variant.Init(header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) return result;
   result.initialised = true;
   variant.Info(result.info);

@@ -14,15 +14,24 @@ namespace sonvarek::mpegdec {
 // Size of a leading ID3v2 tag (header, body and footer), 0 when there is none.
 size_t Id3v2TagSize(const uint8_t* data, size_t size);
 
+// ParseHeader on the frame at offset `at` of a buffer of `size` bytes, any size.
+int32_t ParseHeaderAt(const uint8_t* data, size_t size, size_t at, MpegHeader& header);
+
 // Offset of the first Layer III frame at or after `from` whose header parses and, when the
 // buffer holds it, is followed by a frame of the same stream; failing that, the first one
 // whose header parses; `size` when there is none.
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from);
-// The same for frames of layer code `option` (1 Layer III, 2 Layer II, 3 Layer I; 0 any layer).
+// FindFrame's `option` for frames of every layer.
+inline constexpr int32_t kAnyLayer = 0;
+// The same for frames of layer code `option` (a LayerCode, or kAnyLayer).
 size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option);
 
 // True when the frame at `frame` is a Xing/Info VBR information frame rather than audio.
 bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& header);
+
+// Where decoding starts: the first frame of any layer after a leading ID3v2 tag, or the next
+// Layer III frame when that one is a VBR information frame; `size` when there is none.
+size_t FirstAudioFrame(const uint8_t* data, size_t size);
 
 struct StreamDecodeResult {
   bool initialised = false;
@@ -35,7 +44,8 @@ struct StreamDecodeResult {
 // Skips a leading ID3v2 tag and a VBR information frame, finds the first frame of any layer,
 // resynchronises on frames of its layer, initialises `variant` from the first
 // frame and decodes every frame, resynchronising byte by byte after a refused one.
-StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code = 0,
-                                int32_t convert_code = 0, int32_t freq_limit = 24000);
+StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size,
+                                int32_t reduction_code = kFullRate, int32_t convert_code = kKeepChannels,
+                                int32_t freq_limit = kFullBandLimit);
 
 }  // namespace sonvarek::mpegdec

@@ -27,47 +27,34 @@ const ConformanceCase kCases[] = {
     {"M2L3_bitrate_24_all", 0, false}, {"M2L3_compl24", 0, true},    {"M2L3_noise", 0, true},
 };
 
-std::string DescribeAccuracy(const Accuracy& a) {
-  return "compared " + std::to_string(a.compared) + " max " + std::to_string(a.max_lsb) + " LSB, rms " + std::to_string(a.rms);
-}
-
 class Layer3Conformance : public ::testing::TestWithParam<ConformanceCase> {};
 
 TEST_P(Layer3Conformance, DecodesAtFullAccuracy) {
   const ConformanceCase& c = GetParam();
-  const auto bitstream = IsoBitstream(c.name);
-  const auto reference = IsoReference(c.name);
-  ASSERT_FALSE(bitstream.empty());
-  ASSERT_FALSE(reference.empty());
+  IsoVectors iso;
+  ASSERT_TRUE(LoadIsoVectors(c.name, iso));
 
   // With the top subband decoded as well, every stream meets the full-accuracy bound.
-  const StreamDecodeResult full = DecodeBuffer(bitstream, true);
+  const StreamDecodeResult full = DecodeBuffer(iso.bitstream, true);
   ASSERT_TRUE(full.initialised);
-  const Accuracy full_accuracy = CompareSamples(BytesToSamples(full.pcm), reference, c.skip);
-  EXPECT_TRUE(IsFullAccuracy(full_accuracy)) << DescribeAccuracy(full_accuracy);
-  RecordProperty("max_lsb", full_accuracy.max_lsb);
-  RecordProperty("rms_lsb", std::to_string(full_accuracy.rms * 32768.0));
-  EXPECT_GE(full_accuracy.compared + 2 * 1152 * 2, reference.size());
+  const Accuracy full_accuracy = CompareSamples(BytesToSamples(full.pcm), iso.reference, c.skip);
+  ExpectFullAccuracy(full_accuracy);
+  EXPECT_GE(full_accuracy.compared + 2 * 1152 * 2, iso.reference.size());
 
   // As the job decodes it, with the subband cap.
-  const StreamDecodeResult capped = DecodeBuffer(bitstream);
+  const StreamDecodeResult capped = DecodeBuffer(iso.bitstream);
   const auto capped_samples = BytesToSamples(capped.pcm);
-  const Accuracy capped_accuracy = CompareSamples(capped_samples, reference, c.skip);
+  const Accuracy capped_accuracy = CompareSamples(capped_samples, iso.reference, c.skip);
   if (!c.top_band) {
     EXPECT_TRUE(IsFullAccuracy(capped_accuracy)) << DescribeAccuracy(capped_accuracy);
     return;
   }
   EXPECT_FALSE(IsFullAccuracy(capped_accuracy)) << "no signal above the cap: move this stream to the plain list";
-  EXPECT_LT(TopBandResidualRms(capped_samples, reference, c.skip, capped.info.channels), kTwoRoundingsRms);
+  EXPECT_LT(TopBandResidualRms(capped_samples, iso.reference, c.skip, capped.info.channels), kTwoRoundingsRms);
 }
 
 INSTANTIATE_TEST_SUITE_P(IsoStreams, Layer3Conformance, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& ch : name)
-                             if (ch == '-') ch = '_';
-                           return name;
-                         });
+                         [](const auto& info) { return IsoTestName(info.param.name); });
 
 // l3-he_mode switches between single-channel and two-channel frames; its reference keeps
 // each frame's own channel count. Decoding into two-channel output, a single-channel frame
@@ -82,7 +69,7 @@ TEST(Layer3ConformanceModes, ChannelModeChangesKeepEachFrameExact) {
   while (stereo_at < bitstream.size()) {
     const int32_t length = ParseHeader(bitstream.data() + stereo_at, 4096, header);
     ASSERT_GT(length, 0);
-    if (header.mode != 3) break;
+    if (header.mode != kSingleChannel) break;
     stereo_at += static_cast<size_t>(length + header.pad);
   }
   const int32_t length = ParseHeader(bitstream.data() + stereo_at, 4096, header);
@@ -101,10 +88,10 @@ TEST(Layer3ConformanceModes, ChannelModeChangesKeepEachFrameExact) {
     const auto samples = BytesToSamples(std::vector<uint8_t>(pcm.begin(), pcm.begin() + frame.out_bytes));
     for (size_t i = 0; i < 1152; ++i) {
       ours.push_back(samples[2 * i]);
-      if (frame_header.mode != 3) ours.push_back(samples[2 * i + 1]);
+      if (frame_header.mode != kSingleChannel) ours.push_back(samples[2 * i + 1]);
       else EXPECT_EQ(samples[2 * i], samples[2 * i + 1]);
     }
-    mono_frames += frame_header.mode == 3;
+    mono_frames += frame_header.mode == kSingleChannel;
     at += static_cast<size_t>(frame.in_bytes);
   }
   EXPECT_GT(mono_frames, 0);

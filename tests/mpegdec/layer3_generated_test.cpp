@@ -10,8 +10,6 @@
 namespace sonvarek::mpegdec::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct GeneratedCase {
   const char* name;
   int rate;
@@ -37,33 +35,23 @@ class Layer3Generated : public ::testing::TestWithParam<GeneratedCase> {};
 
 TEST_P(Layer3Generated, MatchesMpg123AtFullAccuracy) {
   const GeneratedCase& c = GetParam();
-  TempFolder folder;
-  const fs::path mp3 = EncodeTestSignal(folder.path(), std::string("lame --quiet ") + c.lame_options, c.rate, c.channels, 2.0);
-  ASSERT_FALSE(mp3.empty()) << "lame is needed (scripts/install-deps)";
-  const auto stream = ReadFileBytes(mp3);
-  MpegHeader header;
-  ASSERT_TRUE(FirstFrameHeader(stream, 1, header));
-  EXPECT_EQ(header.sync, c.expected_sync);
-  EXPECT_EQ(header.id, c.expected_id);
+  GeneratedStream stream;
+  const std::string encoder = std::string("lame --quiet ") + c.lame_options;
+  ASSERT_TRUE(MakeGeneratedStream(encoder, c.rate, c.channels, 2.0, kLayerIII, stream));
+  EXPECT_EQ(stream.header.sync, c.expected_sync);
+  EXPECT_EQ(stream.header.id, c.expected_id);
 
-  const auto reference = ReferenceDecode(mp3, folder.path());
-  ASSERT_FALSE(reference.empty()) << "mpg123 is needed (scripts/install-deps)";
-  const StreamDecodeResult ours = DecodeBuffer(stream);
+  const StreamDecodeResult ours = DecodeBuffer(stream.bytes);
   ASSERT_TRUE(ours.initialised);
-  EXPECT_EQ(ours.info.samprate, c.expected_rate);
-  EXPECT_EQ(ours.info.channels, c.channels);
-  EXPECT_EQ(ours.refused, 0);
-  const auto samples = BytesToSamples(ours.pcm);
-  EXPECT_EQ(samples.size(), reference.size());
-  const Accuracy all = CompareSamples(BytesToSamples(DecodeBuffer(stream, true).pcm), reference);
-  EXPECT_TRUE(IsFullAccuracy(all)) << "all subbands: max " << all.max_lsb << " rms " << all.rms;
-  RecordProperty("max_lsb", all.max_lsb);
-  RecordProperty("rms_lsb", std::to_string(all.rms * 32768.0));
+  ExpectWholeStream(ours, c.expected_rate, c.channels, stream);
+  // With all subbands decoded.
+  ExpectFullAccuracy(CompareSamples(BytesToSamples(DecodeBuffer(stream.bytes, true).pcm), stream.reference));
   // With the frequency cap: exact, or different only in the top subband (the 8 kHz stream
   // keeps noise up to 4 kHz).
-  const Accuracy capped = CompareSamples(samples, reference);
+  const auto samples = BytesToSamples(ours.pcm);
+  const Accuracy capped = CompareSamples(samples, stream.reference);
   if (!IsFullAccuracy(capped)) {
-    EXPECT_LT(TopBandResidualRms(samples, reference, 0, c.channels), kTwoRoundingsRms);
+    EXPECT_LT(TopBandResidualRms(samples, stream.reference, 0, c.channels), kTwoRoundingsRms);
   }
 }
 
@@ -74,12 +62,11 @@ INSTANTIATE_TEST_SUITE_P(LameStreams, Layer3Generated, ::testing::ValuesIn(kCase
 // reservoir reaches back before the cut, then exactly what the whole stream gives from the
 // second decoded frame on (the first one still lacks the overlap of the frame before it).
 TEST(Layer3GeneratedJoin, StreamJoinedInTheMiddleFillsTheReservoirThenMatches) {
-  TempFolder folder;
-  const fs::path mp3 = EncodeTestSignal(folder.path(), "lame --quiet -b 128", 44100, 2, 2.0);
-  ASSERT_FALSE(mp3.empty());
-  const auto whole = ReadFileBytes(mp3);
+  GeneratedStream stream;
+  ASSERT_TRUE(MakeGeneratedStream("lame --quiet -b 128", 44100, 2, 2.0, kLayerIII, stream));
+  const std::vector<uint8_t>& whole = stream.bytes;
   const auto whole_pcm = DecodeBuffer(whole).pcm;
-  EXPECT_TRUE(IsFullAccuracy(CompareSamples(BytesToSamples(whole_pcm), ReferenceDecode(mp3, folder.path()))));
+  EXPECT_TRUE(IsFullAccuracy(CompareSamples(BytesToSamples(whole_pcm), stream.reference)));
 
   const size_t cut = 12347;
   const std::vector<uint8_t> joined(whole.begin() + static_cast<std::ptrdiff_t>(cut), whole.end());

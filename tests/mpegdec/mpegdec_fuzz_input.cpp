@@ -17,17 +17,19 @@ void FuzzDecodeInput(const uint8_t* data, size_t size) {
   data += 2;
   size -= 2;
   const int32_t reduction = options & 3;
-  const int column = (variant >> 1) & 1;
-  const int32_t convert = column == 1 ? variant >> 2 : ((options >> 2) & 3) | ((options & 0x10) ? 8 : 0);
+  const Arithmetic arithmetic = (variant & 1) != 0 ? Arithmetic::Integer : Arithmetic::Float;
+  const OutputRate rate = ((variant >> 1) & 1) != 0 ? OutputRate::EightKhz : OutputRate::Full;
+  const int32_t full_rate_convert = ((options >> 2) & 3) | ((options & 0x10) ? kConvertEightBit : 0);
+  const int32_t convert = rate == OutputRate::EightKhz ? variant >> 2 : full_rate_convert;
   constexpr int32_t kLimits[4] = {-5, 1000, 8000, INT32_MAX};
-  const int32_t freq_limit = (options & 0x20) ? 24000 : kLimits[options >> 6];
+  const int32_t freq_limit = (options & 0x20) ? kFullBandLimit : kLimits[options >> 6];
   const auto bounded = [&](size_t at) { return static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20)); };
 
   MpegHeader header;
   int32_t bitrate = 0;
   ParseHeaderWithBitrate(data, bounded(0), header, bitrate);
 
-  const DecoderVariant& decoder = DecoderTable[variant & 1][column];
+  const DecoderVariant& decoder = DecoderVariantFor(arithmetic, rate);
   size_t at = 0;
   bool initialised = false;
   for (; at + 4 <= size && at < 64 && !initialised; ++at) {

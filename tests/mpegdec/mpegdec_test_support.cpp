@@ -52,8 +52,33 @@ Accuracy CompareSamples(const std::vector<int16_t>& ours, const std::vector<int1
   return accuracy;
 }
 
+bool LoadIsoVectors(const std::string& name, IsoVectors& vectors) {
+  vectors.bitstream = IsoBitstream(name);
+  vectors.reference = IsoReference(name);
+  if (!vectors.bitstream.empty() && !vectors.reference.empty()) return true;
+  ADD_FAILURE() << "empty conformance vectors of " << name;
+  return false;
+}
+
+std::string IsoTestName(const std::string& name) {
+  std::string test_name = name;
+  std::replace(test_name.begin(), test_name.end(), '-', '_');
+  return test_name;
+}
+
 bool IsFullAccuracy(const Accuracy& accuracy) {
   return accuracy.compared > 0 && accuracy.max_lsb <= 1 && accuracy.rms < kFullAccuracyRms;
+}
+
+std::string DescribeAccuracy(const Accuracy& a) {
+  return "compared " + std::to_string(a.compared) + " max " + std::to_string(a.max_lsb) + " LSB, rms " +
+         std::to_string(a.rms);
+}
+
+void ExpectFullAccuracy(const Accuracy& accuracy) {
+  EXPECT_TRUE(IsFullAccuracy(accuracy)) << DescribeAccuracy(accuracy);
+  ::testing::Test::RecordProperty("max_lsb", accuracy.max_lsb);
+  ::testing::Test::RecordProperty("rms_lsb", std::to_string(accuracy.rms * 32768.0));
 }
 
 double TopBandResidualRms(const std::vector<int16_t>& ours, const std::vector<int16_t>& reference, size_t skip, int channels) {
@@ -169,7 +194,34 @@ std::filesystem::path EncodeTestSignal(const std::filesystem::path& folder, cons
 bool FirstFrameHeader(const std::vector<uint8_t>& stream, int32_t option, MpegHeader& header) {
   const size_t first = FindFrame(stream.data(), stream.size(), 0, option);
   if (first >= stream.size()) return false;
-  return ParseHeader(stream.data() + first, static_cast<int32_t>(std::min<size_t>(stream.size() - first, 10000)), header) > 0;
+  return ParseHeaderAt(stream.data(), stream.size(), first, header) > 0;
+}
+
+bool MakeGeneratedStream(const std::string& encoder, int rate, int channels, double seconds, int32_t layer,
+                         GeneratedStream& stream) {
+  stream.path = EncodeTestSignal(stream.folder.path(), encoder, rate, channels, seconds);
+  if (stream.path.empty()) {
+    ADD_FAILURE() << encoder.substr(0, encoder.find(' ')) << " is needed (scripts/install-deps)";
+    return false;
+  }
+  stream.bytes = ReadFileBytes(stream.path);
+  if (!FirstFrameHeader(stream.bytes, layer, stream.header)) {
+    ADD_FAILURE() << "no frame of layer code " << layer << " in " << stream.path;
+    return false;
+  }
+  stream.reference = ReferenceDecode(stream.path, stream.folder.path());
+  if (stream.reference.empty()) {
+    ADD_FAILURE() << "mpg123 is needed (scripts/install-deps)";
+    return false;
+  }
+  return true;
+}
+
+void ExpectWholeStream(const StreamDecodeResult& ours, int rate, int channels, const GeneratedStream& stream) {
+  EXPECT_EQ(ours.info.samprate, rate);
+  EXPECT_EQ(ours.info.channels, channels);
+  EXPECT_EQ(ours.refused, 0);
+  EXPECT_EQ(ours.pcm.size() / 2, stream.reference.size());
 }
 
 MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes) {

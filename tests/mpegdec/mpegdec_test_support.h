@@ -18,6 +18,14 @@ std::filesystem::path VectorPath(const std::string& relative);
 // A conformance stream of tests/data/mpeg/iso/ by name ("l2-fl10"), and its 16-bit reference.
 std::vector<uint8_t> IsoBitstream(const std::string& name);
 std::vector<int16_t> IsoReference(const std::string& name);
+// A conformance stream's name as a test name ("l2_fl10").
+std::string IsoTestName(const std::string& name);
+// Both at once; false, after failing the calling test, when either is empty.
+struct IsoVectors {
+  std::vector<uint8_t> bitstream;
+  std::vector<int16_t> reference;
+};
+bool LoadIsoVectors(const std::string& name, IsoVectors& vectors);
 
 // Differences of two 16-bit sample runs over their common length (after skipping `skip`
 // samples of `ours`), with full scale +-1.
@@ -32,6 +40,9 @@ Accuracy CompareSamples(const std::vector<int16_t>& ours, const std::vector<int1
 // 2^-15 / sqrt(12) of full scale.
 inline constexpr double kFullAccuracyRms = 8.8099e-06;
 bool IsFullAccuracy(const Accuracy& accuracy);
+std::string DescribeAccuracy(const Accuracy& accuracy);
+// Expects full accuracy and records max_lsb and rms_lsb (in LSB) as properties of the test.
+void ExpectFullAccuracy(const Accuracy& accuracy);
 
 // The frequency cap never decodes the top subband. To show that a difference lies wholly in
 // that band, the difference is low-passed (255-tap Blackman windowed sinc at 0.90 of the
@@ -75,6 +86,25 @@ std::filesystem::path EncodeTestSignal(const std::filesystem::path& folder, cons
 // The header of the first frame of layer code `option` (as FindFrame takes it) in `stream`;
 // false when there is none.
 bool FirstFrameHeader(const std::vector<uint8_t>& stream, int32_t option, MpegHeader& header);
+
+// A stream that a Debian command-line encoder with its options ("lame --quiet -b 128") made
+// of `seconds` of the test signal, the header of its first frame of layer code `layer`, and
+// mpg123's decoding of it, the reference of the generated-stream tests; its files are in
+// `folder`, removed with it.
+struct GeneratedStream {
+  TempFolder folder;
+  std::filesystem::path path;
+  std::vector<uint8_t> bytes;
+  MpegHeader header;
+  std::vector<int16_t> reference;
+};
+// False, after failing the calling test, when the encoder or mpg123 fails or there is no
+// frame of `layer`.
+bool MakeGeneratedStream(const std::string& encoder, int rate, int channels, double seconds, int32_t layer,
+                         GeneratedStream& stream);
+// What every generated stream's decoding must be besides accurate: at `rate` with `channels`,
+// no frame refused, as many samples as the reference.
+void ExpectWholeStream(const StreamDecodeResult& ours, int rate, int channels, const GeneratedStream& stream);
 
 // The record of a four-byte frame header that must parse.
 MpegHeader HeaderOf(std::initializer_list<uint8_t> bytes);

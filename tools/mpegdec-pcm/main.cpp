@@ -106,21 +106,6 @@ class Input {
   size_t released_ = 0;
 };
 
-int32_t window_of(size_t available) {
-  return static_cast<int32_t>(std::min<size_t>(available, static_cast<size_t>(kHeaderSearchWindow)));
-}
-
-// Where decoding starts: the first frame of any layer after a leading ID3v2 tag, or the next
-// Layer III frame when that one is a VBR information frame; `size` when there is none.
-size_t FirstFrame(const uint8_t* data, size_t size) {
-  size_t at = FindFrame(data, size, Id3v2TagSize(data, size), 0);
-  if (at >= size) return size;
-  MpegHeader header;
-  ParseHeader(data + at, window_of(size - at), header);
-  if (header.option == 1 && IsVbrInfoFrame(data + at, size - at, header)) at = FindFrame(data, size, at + 1, 1);
-  return at;
-}
-
 // False when standard output refuses the bytes (a full disk, a closed pipe).
 bool Write(const uint8_t* bytes, size_t count) { return count == 0 || std::fwrite(bytes, 1, count, stdout) == count; }
 
@@ -171,11 +156,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mpegdec-pcm: cannot open %s: %s\n", argv[1], error.c_str());
     return 1;
   }
-  const size_t at = FirstFrame(input.data(), input.size());
+  const size_t at = FirstAudioFrame(input.data(), input.size());
   MpegHeader header;
-  const int32_t first_length = at < input.size() ? ParseHeader(input.data() + at, window_of(input.size() - at), header) : 0;
-  const DecoderVariant& variant = DecoderTable[0][0];
-  if (first_length <= 0 || variant.Init(header, first_length, 0, 0, 0, 24000) == 0) {
+  const int32_t first_length = at < input.size() ? ParseHeaderAt(input.data(), input.size(), at, header) : 0;
+  const DecoderVariant& variant = DecoderVariantFor(Arithmetic::Float, OutputRate::Full);
+  if (first_length <= 0 || variant.Init(header, first_length, kFullRate, 0, kKeepChannels, kFullBandLimit) == 0) {
     std::fprintf(stderr, "mpegdec-pcm: no decodable MPEG audio frame in %s\n", argv[1]);
     return 1;
   }
