@@ -115,18 +115,18 @@ bool MakeStreams() {
 void BM_DecodeStream(benchmark::State& state, const Stream* stream) {
   std::ifstream file(StreamPath(*stream), std::ios::binary);
   const std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const size_t first = FindFrame(data.data(), data.size(), Id3v2TagSize(data.data(), data.size()), 0);
+  const size_t first = FindFrame(data.data(), data.size(), Id3v2TagSize(data.data(), data.size()), kAnyLayer);
   if (first >= data.size()) {
     state.SkipWithError("no stream");
     return;
   }
   MpegHeader header;
   const int32_t length = ParseHeader(data.data() + first, 10000, header);
-  const DecoderVariant& decoder = DecoderTable[0][0];
+  const DecoderVariant& decoder = DecoderVariantFor(Arithmetic::Float, OutputRate::Full);
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
   int64_t frames = 0;
   for (auto _ : state) {
-    decoder.Init(header, length, 0, 0, 0, 24000);
+    decoder.Init(header, length, kFullRate, 0, kKeepChannels, kFullBandLimit);
     size_t at = first;
     while (at + 4 <= data.size()) {
       const FrameResult result = decoder.Decode(data.data() + at, static_cast<int32_t>(data.size() - at), pcm.data());

@@ -105,25 +105,19 @@ void BatchConsole::FinishDrawing() {
   err_ << (model_.failed() ? text::kErrorPaneText : model_.title()) << '\n' << std::flush;
 }
 
-int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, StepTable steps, std::ostream& err,
+int RunBatchOnConsole(BatchController& controller, std::unique_ptr<ConversionBatch> batch, std::ostream& err,
                       std::vector<std::string>* producedFiles) {
   BatchConsole console(batch->kind, static_cast<int>(batch->jobs.size()), err, isatty(STDERR_FILENO) == 1);
-  batch->progressWindow = &console;
-  batch->mainWindow = &console;
-  std::shared_ptr<ManualResetEvent> cancel = batch->cancelEvent;
-  int nice = NiceForThreadPriority(batch->settings.ThreadPriority);
-
   InterruptCatcher interrupt;
-  BatchRunner runner;
-  runner.Start(std::move(batch), std::move(steps), nice);
-  while (!runner.WaitFor(std::chrono::milliseconds(20))) {
-    if (interrupt.Interrupted()) cancel->Set();
+  if (!controller.Start(std::move(batch), console, console)) return kExitFailed;
+  while (!controller.WaitFor(std::chrono::milliseconds(20))) {
+    if (interrupt.Interrupted()) controller.Cancel();
   }
-  runner.Wait();
+  controller.Wait();
   console.FinishDrawing();
 
   BatchWindowModel model = console.Model();
-  if (interrupt.Interrupted() || cancel->IsSet()) return kExitCancelled;
+  if (interrupt.Interrupted() || controller.CancelRequested()) return kExitCancelled;
   if (model.failed()) return kExitFailed;
   for (const std::string& file : model.successFiles()) err << "  " << file << '\n';
   if (producedFiles != nullptr) *producedFiles = model.successFiles();

@@ -8,6 +8,7 @@
 #include "jobs/batch_window_model.h"
 #include "jobs/batch_worker.h"
 #include "jobs/job_log.h"
+#include "session/batch_session.h"
 
 namespace sonvarek {
 
@@ -39,11 +40,11 @@ class BatchConsole final : public MessageSink {
   bool lineOpen_ = false;
 };
 
-// Runs a batch on its worker thread as the windows would, drawing it on `err`.
-// Ctrl+C sets the batch's cancel event. Returns the exit status: 0 after the
+// Runs a batch through the controller as the windows would, drawing it on `err`.
+// Ctrl+C cancels it. Returns the exit status: 0 after the
 // success pane, 1 after the error pane, 130 after a cancel. `producedFiles`, when
 // given, receives the success pane's file list.
-int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, StepTable steps, std::ostream& err,
+int RunBatchOnConsole(BatchController& controller, std::unique_ptr<ConversionBatch> batch, std::ostream& err,
                       std::vector<std::string>* producedFiles = nullptr);
 
 }  // namespace sonvarek

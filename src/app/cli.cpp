@@ -1,7 +1,6 @@
 #include "app/cli.h"
 
 #include <array>
-#include <filesystem>
 #include <ostream>
 #include <vector>
 
@@ -71,12 +70,6 @@ void TellUser(std::ostream& err, std::string_view line) { err << text::kCliPrefi
 void StreamNotice::Show(std::string_view line, NoticeKind) { TellUser(err_, line); }
 
 std::optional<int32_t> ParseCliNumber(std::string_view text) { return ParseWholeNumber<int32_t>(text); }
-
-std::string AbsolutePath(const std::string& path) {
-  std::error_code error;
-  std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  return error ? path : absolute.lexically_normal().string();
-}
 
 int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
   Invocation invocation = Parse(arguments);

@@ -51,10 +51,6 @@ void TellUser(std::ostream& err, std::string_view text);
 // a typing mistake is refused rather than read as 0 or a prefix.
 std::optional<int32_t> ParseCliNumber(std::string_view text);
 
-// The path made absolute against the working folder and normalized; unchanged when
-// the working folder is unknown.
-std::string AbsolutePath(const std::string& path);
-
 int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);
 int RunRipCommand(const CommandContext& context);

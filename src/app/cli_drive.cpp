@@ -3,10 +3,6 @@
 #include <ostream>
 
 #include "app/cli_command.h"
-#include "cdrom/disc_image.h"
-#include "cdrom/driver_creation.h"
-#include "cdrom/image_drive.h"
-#include "cdrom/scsi_driver_image.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 
@@ -41,68 +37,15 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
   return true;
 }
 
-namespace {
-
-// Whether the images failed to load for what they hold rather than for being absent.
-// Only asked after a failure, so loading them once more costs nothing in a good run.
-bool AnyImageMalformed(const std::vector<std::string>& imagePaths) {
-  if (imagePaths.empty()) return false;
-  std::string error;
-  if (!ImageDriveOptionsFromEnvironment(error)) return true;
-  for (const std::string& path : imagePaths) {
-    ImageFault fault = ImageFault::None;
-    if (!DiscImage::Load(path, error, &fault) && fault == ImageFault::Malformed) return true;
+int ExitStatusOf(DiscResult result) {
+  switch (result) {
+    case DiscResult::Ready: return kExitOk;
+    case DiscResult::NoDrive:
+    case DiscResult::NoSuchUnit: return kExitNoDevice;
+    case DiscResult::MalformedInput:
+    case DiscResult::NoAudioDisc: return kExitFailed;
   }
-  return false;
-}
-
-int OpenImageDrive(const std::string& image, Settings& settings, UserNotice& notice,
-                   std::unique_ptr<CSCSIDriver>& opened) {
-  auto driver = std::make_unique<CSCSIDriverImage>(settings, std::vector<std::string>{image});
-  bool usable = driver->Init(0) != 0;
-  for (const std::string& error : driver->UnitErrors()) notice.Show(error, NoticeKind::Error);
-  if (!usable) return NoDriveStatus({image}, notice);
-  opened = std::move(driver);
-  return kExitOk;
-}
-
-int OpenChosenDrive(const DriveChoice& choice, Settings& settings, UserNotice& notice,
-                    std::unique_ptr<CSCSIDriver>& opened) {
-  if (!choice.image.empty()) return OpenImageDrive(choice.image, settings, notice, opened);
-  if (choice.device) settings.CDROMDriver = *choice.device;
-  DriveSources sources = SystemDriveSources();
-  CdDriverCreation creation = CreateCdDriver(settings, notice, sources);
-  if (!creation.usable || creation.driver->DeviceCount() < 1) return NoDriveStatus(sources.imagePaths, notice);
-  if (choice.device && *choice.device >= creation.driver->DeviceCount()) {
-    notice.Show(FormatText(text::kCliNoSuchUnit, *choice.device, creation.driver->DeviceCount()),
-                NoticeKind::Error);
-    notice.Show(text::kNoCdromFound, NoticeKind::Error);
-    return kExitNoDevice;
-  }
-  opened = std::move(creation.driver);
-  return kExitOk;
-}
-
-bool ReadAudioDisc(OpenedDisc& opened, UserNotice& notice) {
-  opened.reading = ReadDisc(*opened.driver, opened.toc, opened.disc);
-  if (opened.reading.tocRead && !opened.reading.tracks.empty()) return true;
-  std::string reason = opened.driver->LastErrorText();
-  notice.Show(std::string(text::kPleaseInsertAnAudioCd) + (reason.empty() ? "" : " (" + reason + ")"),
-              NoticeKind::Error);
-  return false;
-}
-
-}  // namespace
-
-int NoDriveStatus(const std::vector<std::string>& imagePaths, UserNotice& notice) {
-  if (AnyImageMalformed(imagePaths)) return kExitFailed;
-  notice.Show(text::kNoCdromFound, NoticeKind::Error);
-  return kExitNoDevice;
-}
-
-int OpenAudioDisc(const DriveChoice& choice, Settings& settings, UserNotice& notice, OpenedDisc& opened) {
-  if (int status = OpenChosenDrive(choice, settings, notice, opened.driver); status != kExitOk) return status;
-  return ReadAudioDisc(opened, notice) ? kExitOk : kExitFailed;
+  return kExitFailed;
 }
 
 }  // namespace sonvarek

@@ -31,10 +31,9 @@ int RunDevicesCommand(const CommandContext& context) {
   }
   StreamNotice notice(context.err);
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  DriveSources sources = SystemDriveSources(images);
-  CdDriverCreation creation = CreateCdDriver(settings, notice, sources);
-  if (!creation.usable || creation.driver->DeviceCount() < 1) return NoDriveStatus(sources.imagePaths, notice);
-  std::span<const DeviceRecord> devices = creation.driver->Devices();
+  DiscSession session(settings, notice);
+  if (int status = ExitStatusOf(session.OpenDrive(DriveChoice{}, images)); status != kExitOk) return status;
+  std::span<const DeviceRecord> devices = session.Units();
   for (size_t i = 0; i < devices.size(); ++i) {
     context.out << FormatText("%zu  %s  %s\n", i, devices[i].devicePath,
                               WithoutTrailingBlanks(devices[i].DisplayName()));

@@ -8,6 +8,7 @@
 #include "jobs/mp3_config_record.h"
 #include "jobs/mp3_encoding_step.h"
 #include "platform/folders.h"
+#include "session/batch_session.h"
 
 namespace sonvarek {
 namespace {
@@ -75,14 +76,12 @@ int RunEncodeMp3Command(const CommandContext& context) {
   if (!ParseEncodeOptions(context, options)) return kExitUsage;
 
   StreamNotice notice(context.err);
-  auto batch = std::make_unique<ConversionBatch>();
-  batch->settings = LoadSettings(SystemFolders(context.home), notice);
-  if (!ApplyOverrides(options, batch->settings, context.err)) return kExitFailed;
+  Settings settings = LoadSettings(SystemFolders(context.home), notice);
+  if (!ApplyOverrides(options, settings, context.err)) return kExitFailed;
   Mp3EncoderLibrary library;
-  LoadEncoderAtStart(library, batch->settings.MP3Encoder, notice);
-  for (const std::string& file : options.files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));
-  batch->kind = BatchKind::EncodeMp3;
-  return RunBatchOnConsole(std::move(batch), DefaultStepTable(library), context.err);
+  LoadEncoderAtStart(library, settings.MP3Encoder, notice);
+  BatchController controller(library);
+  return RunBatchOnConsole(controller, MakeFileBatch(BatchKind::EncodeMp3, options.files, settings), context.err);
 }
 
 }  // namespace sonvarek

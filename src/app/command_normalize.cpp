@@ -2,6 +2,7 @@
 
 #include "app/batch_console.h"
 #include "app/cli_command.h"
+#include "session/batch_session.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -34,12 +35,11 @@ int RunNormalizeCommand(const CommandContext& context) {
   }
 
   StreamNotice notice(context.err);
-  auto batch = std::make_unique<ConversionBatch>();
-  batch->settings = LoadSettings(SystemFolders(context.home), notice);
-  if (ratio != 0) batch->settings.NormalizeRatio = ratio;
-  for (const std::string& file : files) batch->jobs.push_back(MakeFileJob(AbsolutePath(file)));
-  batch->kind = BatchKind::Normalize;
-  return RunBatchOnConsole(std::move(batch), DefaultStepTable(), context.err);
+  Settings settings = LoadSettings(SystemFolders(context.home), notice);
+  if (ratio != 0) settings.NormalizeRatio = ratio;
+  Mp3EncoderLibrary noEncoder;  // a normalize batch encodes nothing
+  BatchController controller(noEncoder);
+  return RunBatchOnConsole(controller, MakeFileBatch(BatchKind::Normalize, files, settings), context.err);
 }
 
 }  // namespace sonvarek

@@ -3,14 +3,13 @@
 #include "app/batch_console.h"
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
-#include "cdrom/extraction_step.h"
-#include "cdrom/rip_batch.h"
 #include "core/output_naming.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "jobs/playlist.h"
 #include "platform/folders.h"
+#include "session/batch_session.h"
 
 namespace sonvarek {
 namespace {
@@ -73,43 +72,15 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
   return options;
 }
 
-// "1,3-5" as track numbers in list order; every audio track when empty.
-std::optional<std::vector<int>> SelectTracks(const std::string& list, const std::vector<TocTrack>& tracks) {
-  auto isAudioTrack = [&tracks](int number) {
-    for (const TocTrack& track : tracks) {
-      if (track.number == number) return !track.isData;
-    }
-    return false;
-  };
-  std::vector<int> wanted;
-  if (list.empty()) {
-    for (const TocTrack& track : tracks) {
-      if (!track.isData) wanted.push_back(track.number);
-    }
-    return wanted;
-  }
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t comma = list.find(',', start);
-    std::string part = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    size_t dash = part.find('-');
-    std::optional<int> first = ParseCliNumber(part.substr(0, dash));
-    std::optional<int> last = dash == std::string::npos ? first : ParseCliNumber(part.substr(dash + 1));
-    if (!first || !last || *first > *last) return std::nullopt;
-    for (int number = *first; number <= *last; ++number) {
-      if (!isAudioTrack(number)) return std::nullopt;
-      wanted.push_back(number);
-    }
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return wanted;
-}
-
 // The per-run overrides of the settings: kExitOk, or the status after saying why not
 // (a bad rule is a usage mistake; an output folder that cannot be made is a failure).
 int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& err) {
-  if (!options.format.empty()) settings.OutputFormat = options.format == "wav" ? 1 : options.format == "ogg" ? 2 : 0;
+  if (!options.format.empty()) {
+    OutputFormat format = options.format == "wav"   ? OutputFormat::Wav
+                          : options.format == "ogg" ? OutputFormat::Ogg
+                                                    : OutputFormat::Mp3;
+    settings.OutputFormat = static_cast<int32_t>(format);
+  }
   if (options.rule) {
     std::string rule = *options.rule;
     if (CheckNamingRule(rule) == NamingRuleCheck::Refused) {
@@ -127,14 +98,9 @@ int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& 
   return kExitFailed;
 }
 
-void ApplyTexts(const RipOptions& options, DiscRecord& disc) {
-  if (options.artist || options.album) {
-    SetDiscInfo(disc, options.artist.value_or(disc.entries[1].Artist), options.album.value_or(disc.entries[0].Album),
-                disc.entries[0].GenreName);
-  }
-  for (const auto& [track, title] : options.titles) {
-    if (track < disc.entryCount) disc.entries[track].Title = title;
-  }
+void ApplyTexts(const RipOptions& options, DiscSession& session) {
+  session.SetDiscTexts(options.artist, options.album);
+  for (const auto& [track, title] : options.titles) session.SetTrackTitle(track, title);
 }
 
 }  // namespace
@@ -152,23 +118,23 @@ int RunRipCommand(const CommandContext& context) {
     return kExitFailed;
   }
 
-  OpenedDisc opened;
-  if (int status = OpenAudioDisc(options->drive, settings, notice, opened); status != kExitOk) return status;
-  ApplyTexts(*options, opened.disc);
-  std::optional<std::vector<int>> tracks = SelectTracks(options->tracks, opened.reading.tracks);
-  if (!tracks) {
+  DiscSession session(settings, notice);
+  if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
+  ApplyTexts(*options, session);
+  if (!session.SelectTracks(options->tracks)) {
     TellUser(context.err, FormatText(text::kCliTracksNoAudio, options->tracks));
     return kExitUsage;
   }
-  std::unique_ptr<ConversionBatch> batch = MakeRipBatch(opened.disc, *tracks, settings, *opened.driver);
+  std::unique_ptr<ConversionBatch> batch = MakeRipBatch(session, settings);
   if (!batch) {
     notice.Show(text::kSelectOneItem, NoticeKind::Error);
     return kExitUsage;
   }
   Mp3EncoderLibrary library;
   if (OutputFormatOf(settings) == OutputFormat::Mp3) LoadEncoderAtStart(library, settings.MP3Encoder, notice);
+  BatchController controller(library);
   std::vector<std::string> files;
-  int status = RunBatchOnConsole(std::move(batch), RipStepTable(library), context.err, &files);
+  int status = RunBatchOnConsole(controller, std::move(batch), context.err, &files);
   if (status == kExitOk && !options->playlist.empty()) {
     bool written = AppendPlaylist(options->playlist, files);
     notice.Show(written ? text::kPlaylistCreated : text::kPlaylistFailed,

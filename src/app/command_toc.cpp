@@ -40,9 +40,9 @@ int RunTocCommand(const CommandContext& context) {
   if (!choice) return kExitUsage;
   StreamNotice notice(context.err);
   Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  OpenedDisc opened;
-  if (int status = OpenAudioDisc(*choice, settings, notice, opened); status != kExitOk) return status;
-  PrintToc(opened.reading, opened.toc, context.out);
+  DiscSession session(settings, notice);
+  if (int status = ExitStatusOf(session.Open(*choice)); status != kExitOk) return status;
+  PrintToc(session.reading(), session.toc(), context.out);
   return kExitOk;
 }
 

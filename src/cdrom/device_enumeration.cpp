@@ -7,6 +7,8 @@
 #include <optional>
 #include <tuple>
 
+#include "core/number_text.h"
+
 namespace sonvarek {
 namespace {
 
@@ -15,11 +17,7 @@ namespace fs = std::filesystem;
 // N of a name "<prefix>N"; nothing for other names.
 std::optional<int> NumberAfter(std::string_view name, std::string_view prefix) {
   if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) return std::nullopt;
-  std::string_view digits = name.substr(prefix.size());
-  int number = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-  return number;
+  return ParseWholeNumber<int>(name.substr(prefix.size()));
 }
 
 // Entries of `folder` named prefix + number, sorted by number.

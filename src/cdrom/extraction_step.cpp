@@ -52,7 +52,7 @@ class Extraction {
     LogFileError(Output().ErrorText());
   }
   void LogFileError(const std::string& text) const {
-    Log(FormatLogLine(logformat::kErrorSystem, FormatText(logformat::kFileOperationError, text)));
+    Log(FileErrorLine(text));
   }
   void Drop() {
     file_.Close();
@@ -250,12 +250,6 @@ void TrimSilence(uint32_t& startSector, uint32_t& endSector, uint32_t leading, u
 int ExtractTrack(ConversionBatch& batch) {
   Extraction extraction(batch);
   return extraction.Run();
-}
-
-StepTable RipStepTable(const Mp3EncoderLibrary& library) {
-  StepTable steps = DefaultStepTable(library);
-  steps.extract = ExtractTrack;
-  return steps;
 }
 
 }  // namespace sonvarek

@@ -16,17 +16,13 @@ namespace sonvarek {
 // BoolSkipError is set, and logs every line of the job log.
 //
 // Returns 1 when the track was extracted or the user cancelled (then `cancelled` is
-// set, a temporary file is deleted and a WAV output is kept with a header for what
-// was read), 0 after a logged error; a temporary file is deleted on every error too.
+// set), 0 after a logged error. A WAV output takes its name only when complete;
+// after a cancel or an error nothing of the track is left, temporary file included.
 int ExtractTrack(ConversionBatch& batch);
 
 // The silence trimming of DeleteSilence: the start moves forward by `leading`
 // sectors but not past end − 75, then the end moves back by `trailing` sectors but
 // not before start + 75. A track of 75 sectors or less is left as it is.
 void TrimSilence(uint32_t& startSector, uint32_t& endSector, uint32_t leading, uint32_t trailing);
-
-// The StepTable of a CD rip: the extraction step, the MP3 step bound to `library`
-// and the other steps built so far.
-StepTable RipStepTable(const Mp3EncoderLibrary& library);
 
 }  // namespace sonvarek

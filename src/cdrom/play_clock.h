@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/ticks.h"
+
 namespace sonvarek {
 
 // The time base of the image drive's audio play; tests drive it by hand.
@@ -15,7 +17,7 @@ class PlayClock {
 class SteadyPlayClock final : public PlayClock {
  public:
   std::chrono::milliseconds Now() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+    return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now().time_since_epoch());
   }
 };
 

@@ -58,10 +58,10 @@ std::optional<std::string> TrackOutputPath(ConversionBatch& batch, const Convers
   return path;
 }
 
-StepTable DefaultStepTable() {
+StepTable ProgramSteps(const Mp3EncoderLibrary* library, JobStep extract) {
   StepTable steps;
-  steps.extract = Unavailable("CD extraction");
-  steps.encodeMp3 = Mp3EncodingStep(nullptr);  // no library: each MP3 step fails to initialise
+  steps.extract = extract ? std::move(extract) : Unavailable("CD extraction");
+  steps.encodeMp3 = Mp3EncodingStep(library);
   steps.encodeOgg = Unavailable("Ogg Vorbis encoding");
   steps.decode = [](const std::string&, const std::string&, int32_t, ConversionBatch& batch) {
     batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string("MP3 decoding")));

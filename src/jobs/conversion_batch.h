@@ -18,6 +18,7 @@
 namespace sonvarek {
 
 class CSCSIDriver;
+class Mp3EncoderLibrary;
 
 // What a batch does with its jobs.
 enum class BatchKind {
@@ -93,7 +94,9 @@ struct StepTable {
   JobStep normalize;
 };
 
-// The steps built so far; the others log that they are not available and fail.
-StepTable DefaultStepTable();
+// The program's one step table: every step built so far, the MP3 step bound to
+// `library` (none: each MP3 step fails to initialise) and the CD layer's extraction
+// step when given. Steps not built yet log that they are not available and fail.
+StepTable ProgramSteps(const Mp3EncoderLibrary* library, JobStep extract = {});
 
 }  // namespace sonvarek

@@ -35,6 +35,10 @@ std::string LogTimeStamp() {
   return std::string(text, length);
 }
 
+std::string FileErrorLine(const std::string& errorText) {
+  return FormatLogLine(logformat::kErrorSystem, FormatText(logformat::kFileOperationError, errorText));
+}
+
 void SendLogLine(MessageSink& sink, std::string line) {
   sink.Send({Message::LogLine, 0, 0, std::move(line)});
 }

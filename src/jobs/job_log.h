@@ -34,6 +34,9 @@ std::string FormatLogLine(const char* format, const Args&... args) {
   return FormatText(format, LogTimeStamp(), args...);
 }
 
+// The log line for a failed file operation, `errorText` being the system's cause.
+std::string FileErrorLine(const std::string& errorText);
+
 // Hands a line to the log's owner and waits until it is stored, so that lines keep
 // the order in which the steps wrote them.
 void SendLogLine(MessageSink& sink, std::string line);

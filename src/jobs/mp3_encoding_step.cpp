@@ -139,7 +139,7 @@ int LogFailure(ConversionBatch& batch, const char* format) {
 }
 
 int LogFileError(ConversionBatch& batch, const std::string& errorText) {
-  batch.Log(FormatLogLine(logformat::kErrorSystem, FormatText(logformat::kFileOperationError, errorText)));
+  batch.Log(FileErrorLine(errorText));
   return 0;
 }
 
@@ -301,12 +301,6 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
 
 JobStep Mp3EncodingStep(const Mp3EncoderLibrary* library) {
   return [library](ConversionBatch& batch) { return EncodeMp3(batch, library); };
-}
-
-StepTable DefaultStepTable(const Mp3EncoderLibrary& library) {
-  StepTable steps = DefaultStepTable();
-  steps.encodeMp3 = Mp3EncodingStep(&library);
-  return steps;
 }
 
 }  // namespace sonvarek

@@ -23,7 +23,4 @@ int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library);
 // The step as the worker takes it, bound to the program's library.
 JobStep Mp3EncodingStep(const Mp3EncoderLibrary* library);
 
-// The workers' steps with the MP3 step bound to `library`.
-StepTable DefaultStepTable(const Mp3EncoderLibrary& library);
-
 }  // namespace sonvarek

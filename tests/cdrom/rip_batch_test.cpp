@@ -83,7 +83,7 @@ TEST_F(RipBatchTest, ACancelDuringAnMp3RipStartsNoEncodingAndLeavesNoTemporaryFi
   batch->mainWindow = &main;
   Mp3EncoderLibrary library;  // never loaded: an encoding that started would fail loudly
   batch->kind = BatchKind::CdRip;
-  RunBatch(*batch, RipStepTable(library));
+  RunBatch(*batch, ProgramSteps(&library, ExtractTrack));
 
   EXPECT_EQ(model.pane(), BatchPane::Success);
   EXPECT_TRUE(window.MessagesWithId(Message::EncodePhase).empty());
@@ -101,7 +101,7 @@ TEST_F(RipBatchTest, AnOggRipEndsWithTheErrorPaneUntilOggEncodingExists) {
   batch->mainWindow = &main;
   Mp3EncoderLibrary library;
   batch->kind = BatchKind::CdRip;
-  RunBatch(*batch, RipStepTable(library));
+  RunBatch(*batch, ProgramSteps(&library, ExtractTrack));
   EXPECT_EQ(model.pane(), BatchPane::Error);
   EXPECT_EQ(Log().back(), " Error: Ogg Vorbis encoding is not available in this version!");
   EXPECT_TRUE(TemporaryFolderEmpty());

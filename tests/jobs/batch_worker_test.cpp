@@ -76,7 +76,7 @@ std::unique_ptr<ConversionBatch> RipBatch(Windows& windows, std::vector<Conversi
 
 // Steps that only note that they ran.
 StepTable CountingSteps(int& calls) {
-  StepTable steps = DefaultStepTable();
+  StepTable steps = ProgramSteps(nullptr);
   auto count = [&calls](ConversionBatch&) { return ++calls, 1; };
   steps.extract = count;
   steps.encodeMp3 = count;
@@ -95,7 +95,7 @@ TEST(BatchWorker, ANormalizeBatchOfThreeFilesRunsToTheSuccessPane) {
   batch->settings.bOpenOutputFolder = 1;
   batch->settings.OutputFolder = temp / "out";
   batch->kind = BatchKind::Normalize;
-  RunBatch(*batch, DefaultStepTable());
+  RunBatch(*batch, ProgramSteps(nullptr));
 
   EXPECT_EQ(windows.DistinctTitles(),
             (std::vector<std::string>{"Extracting(01/03): " + files[0], "Normalizing(01/03): " + files[0],
@@ -126,7 +126,7 @@ TEST(BatchWorker, AFailingSecondFileEndsTheBatchAndTheThirdNeverStarts) {
   Windows windows(BatchKind::Normalize, 3);
   auto batch = FileBatch(windows, files);
   batch->kind = BatchKind::Normalize;
-  RunBatch(*batch, DefaultStepTable());
+  RunBatch(*batch, ProgramSteps(nullptr));
 
   EXPECT_EQ(windows.progress.MessagesWithId(Message::BatchFailed).size(), 1u);
   EXPECT_TRUE(windows.progress.MessagesWithId(Message::BatchSucceeded).empty());
@@ -154,7 +154,7 @@ TEST(BatchWorker, ACancelEndsTheBatchLikeASuccess) {
   });
   batch->progressWindow = &cancelling;
   batch->kind = BatchKind::Normalize;
-  RunBatch(*batch, DefaultStepTable());
+  RunBatch(*batch, ProgramSteps(nullptr));
 
   EXPECT_EQ(windows.model.pane(), BatchPane::Success);
   EXPECT_EQ(test::ReadWavSamples(files[0])[0], 1000);  // cancelled before any scaling
@@ -168,7 +168,7 @@ TEST(BatchWorker, UnbuiltStepsEndWithTheErrorPaneAndSaySo) {
     Windows windows(kind, 1);
     auto batch = FileBatch(windows, {"/nonexistent/file"});
     batch->kind = kind;
-    RunBatch(*batch, DefaultStepTable());
+    RunBatch(*batch, ProgramSteps(nullptr));
     EXPECT_EQ(windows.model.pane(), BatchPane::Error) << static_cast<int>(kind);
     ASSERT_EQ(windows.Log().size(), 1u);
     EXPECT_NE(windows.Log()[0].find("is not available in this version!"), std::string::npos) << windows.Log()[0];
@@ -180,7 +180,7 @@ TEST(BatchWorker, ARipOfFourTracksExtractsThenEncodesEachInTurn) {
   std::vector<ConversionJob> jobs;
   for (int track = 1; track <= 4; ++track) jobs.push_back(TrackJob(track, "Song " + std::to_string(track)));
   auto batch = RipBatch(windows, jobs);
-  StepTable steps = DefaultStepTable();
+  StepTable steps = ProgramSteps(nullptr);
   std::vector<std::string> calls;
   steps.extract = [&](ConversionBatch& b) {
     calls.push_back("extract " + b.CurrentJob().sourceName);
@@ -213,7 +213,7 @@ TEST(BatchWorker, ARipStopsAtAFailedExtractionAndAtACancel) {
     Windows windows(BatchKind::CdRip, 3);
     auto batch = FileBatch(windows, {"a", "b", "c"});
     batch->outputFormat = OutputFormat::Wav;  // nothing after the extraction
-    StepTable steps = DefaultStepTable();
+    StepTable steps = ProgramSteps(nullptr);
     int extracted = 0;
     steps.extract = [&](ConversionBatch& b) {
       if (++extracted < 2) return 1;
@@ -279,7 +279,7 @@ TEST(BatchWorker, AnOutputFolderThatCannotTakeFilesFailsBeforeTheFirstTrack) {
 TEST(BatchWorker, ATemporaryWavGoesWithItsJobAlsoWhenEncodingFails) {
   Windows windows(BatchKind::CdRip, 3);
   auto batch = RipBatch(windows, {TrackJob(1, "One"), TrackJob(2, "Two"), TrackJob(3, "Three")});
-  StepTable steps = DefaultStepTable();
+  StepTable steps = ProgramSteps(nullptr);
   std::vector<std::string> temporaries;
   steps.extract = [&](ConversionBatch& b) {
     b.temporaryPath = windows.output / ("PW" + b.CurrentJob().sourceName);
@@ -314,7 +314,7 @@ TEST(BatchWorker, AWindowThatClosesDuringASendNeverHoldsTheWorker) {
   for (const std::string& file : files) batch->jobs.push_back(MakeFileJob(file));
 
   BatchRunner runner;
-  ASSERT_TRUE(runner.Start(std::move(batch), DefaultStepTable(), 0));
+  ASSERT_TRUE(runner.Start(std::move(batch), ProgramSteps(nullptr), 0));
   std::vector<WindowMessage> kept;
   ASSERT_TRUE(window.Deliver([&](const WindowMessage& m) { kept.push_back(m); }, 5s));
   window.Close();
@@ -343,7 +343,7 @@ TEST(BatchRunner, RunsTheWorkerAtItsPriorityAndRefusesASecondBatchMeanwhile) {
   auto batch = FileBatch(windows, {"x"});
   ManualResetEvent release;
   int workerNice = -100;
-  StepTable steps = DefaultStepTable();
+  StepTable steps = ProgramSteps(nullptr);
   steps.normalize = [&](ConversionBatch&) {
     workerNice = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
     release.WaitFor(10s);

@@ -282,14 +282,14 @@ TEST_F(Mp3EncodingStep, WithoutTheLibraryEachEncodingFailsToInitialiseAndNothing
   for (const Mp3EncoderLibrary* library : std::vector<const Mp3EncoderLibrary*>{&missing, nullptr}) {
     test::Mp3TestBatch run(temp, MakeFileJob(wav));
     run.batch.kind = BatchKind::EncodeMp3;
-    RunBatch(run.batch, library ? DefaultStepTable(*library) : DefaultStepTable());
+    RunBatch(run.batch, ProgramSteps(library));
     EXPECT_EQ(run.Log(), (std::vector<std::string>{" Encoding " + wav + " ...",
                                                    " Error: Error initialize mp3 encoder!"}));
     EXPECT_EQ(run.progress.MessagesWithId(Message::BatchFailed).size(), 1u);
   }
   test::Mp3TestBatch normalize(temp, MakeFileJob(wav));
   normalize.batch.kind = BatchKind::Normalize;
-  RunBatch(normalize.batch, DefaultStepTable(missing));
+  RunBatch(normalize.batch, ProgramSteps(&missing));
   EXPECT_EQ(normalize.progress.MessagesWithId(Message::BatchSucceeded).size(), 1u);
 }
 
