@@ -1,0 +1,42 @@
+# The layers of the code and what each may include, checked over every source file:
+#
+#   platform <- core <- { jobs <- cdrom, mpegdec, lame_enc, freedb } <- session <- { app, ui }
+#
+# A file of a layer may include its own layer and the layers it stands on, nothing
+# above. Run at configure time and as a test (cmake -DSOURCE_DIR=... -P LayerOrder.cmake).
+cmake_policy(SET CMP0057 NEW)  # if(IN_LIST), also in script mode
+set(LAYER_ALLOWED_platform platform)
+set(LAYER_ALLOWED_core core platform)
+set(LAYER_ALLOWED_lame_enc lame_enc core platform)
+set(LAYER_ALLOWED_jobs jobs lame_enc core platform)
+set(LAYER_ALLOWED_cdrom cdrom jobs lame_enc core platform)
+set(LAYER_ALLOWED_mpegdec mpegdec core platform)
+set(LAYER_ALLOWED_freedb freedb core platform)
+set(LAYER_ALLOWED_session session cdrom jobs mpegdec lame_enc freedb core platform)
+set(LAYER_ALLOWED_app app session cdrom jobs mpegdec lame_enc freedb core platform)
+set(LAYER_ALLOWED_ui ui session cdrom jobs mpegdec lame_enc freedb core platform)
+
+function(sonvarek_check_layers source_dir)
+  set(violations "")
+  foreach(layer platform core lame_enc jobs cdrom mpegdec freedb session app ui)
+    file(GLOB_RECURSE files "${source_dir}/src/${layer}/*.h" "${source_dir}/src/${layer}/*.cpp")
+    foreach(file IN LISTS files)
+      file(STRINGS "${file}" includes REGEX "^#include \"[a-z_]+/")
+      foreach(line IN LISTS includes)
+        string(REGEX MATCH "^#include \"([a-z_]+)/" _ "${line}")
+        if(NOT CMAKE_MATCH_1 IN_LIST LAYER_ALLOWED_${layer})
+          file(RELATIVE_PATH shown "${source_dir}" "${file}")
+          list(APPEND violations "${shown}: ${line}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  if(violations)
+    list(JOIN violations "\n  " listed)
+    message(FATAL_ERROR "Includes against the layer order:\n  ${listed}")
+  endif()
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  sonvarek_check_layers("${SOURCE_DIR}")
+endif()
