@@ -7,7 +7,6 @@
 #include "core/text_format.h"
 #include "jobs/mp3_config_record.h"
 #include "jobs/mp3_encoding_step.h"
-#include "platform/folders.h"
 #include "session/batch_session.h"
 
 namespace sonvarek {
@@ -60,9 +59,7 @@ bool ApplyOverrides(const EncodeOptions& options, Settings& settings, std::ostre
     settings.EnableVBR = 1;
     settings.VBRQuality = *options.vbrQuality;
   }
-  if (options.outputFolder.empty()) return true;
-  settings.effectiveOutputFolder = WithOneTrailingSlash(AbsolutePath(options.outputFolder));
-  if (MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) return true;
+  if (options.outputFolder.empty() || UseOutputFolder(settings, options.outputFolder)) return true;
   TellUser(err, text::kCantOpenOutputDirectory);
   return false;
 }

@@ -8,7 +8,6 @@
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "jobs/playlist.h"
-#include "platform/folders.h"
 #include "session/batch_session.h"
 
 namespace sonvarek {
@@ -89,11 +88,7 @@ int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& 
     }
     settings.NamingRule = rule;
   }
-  if (options.output.empty()) return kExitOk;
-  // Absolute, so that the play list and the file list name files wherever they are read.
-  settings.OutputFolder = WithoutTrailingSlashes(AbsolutePath(options.output));
-  settings.effectiveOutputFolder = WithOneTrailingSlash(settings.OutputFolder);
-  if (MakeSureDirectoryPathExists(settings.effectiveOutputFolder)) return kExitOk;
+  if (options.output.empty() || UseOutputFolder(settings, options.output)) return kExitOk;
   TellUser(err, text::kCantOpenOutputDirectory);
   return kExitFailed;
 }

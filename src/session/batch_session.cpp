@@ -4,6 +4,7 @@
 
 #include "cdrom/extraction_step.h"
 #include "cdrom/rip_batch.h"
+#include "platform/folders.h"
 
 namespace sonvarek {
 
@@ -11,6 +12,14 @@ std::string AbsolutePath(std::string_view path) {
   std::error_code error;
   std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
   return error ? std::string(path) : absolute.lexically_normal().string();
+}
+
+bool UseOutputFolder(Settings& settings, std::string_view folder) {
+  std::string absolute = WithoutTrailingSlashes(AbsolutePath(folder));
+  if (!MakeSureDirectoryPathExists(WithOneTrailingSlash(absolute))) return false;
+  settings.OutputFolder = absolute;
+  settings.effectiveOutputFolder = WithOneTrailingSlash(absolute);
+  return true;
 }
 
 std::unique_ptr<ConversionBatch> MakeFileBatch(BatchKind kind, const std::vector<std::string>& files,

@@ -16,6 +16,11 @@ namespace sonvarek {
 // The absolute, normal form of a path the user gave (as it is when that fails).
 std::string AbsolutePath(std::string_view path);
 
+// Makes `folder` (absolute, so that play lists and file lists name the files made
+// wherever they are read) the output folder of this run, creating it. False when it
+// cannot be made; the settings are then unchanged.
+bool UseOutputFolder(Settings& settings, std::string_view folder);
+
 // A file batch of `kind` (encode, decode, normalize): one job per file in the order
 // given, each path absolute, with a copy of `settings`.
 std::unique_ptr<ConversionBatch> MakeFileBatch(BatchKind kind, const std::vector<std::string>& files,

@@ -105,5 +105,25 @@ TEST(BatchSession, ACancelEndsTheBatchAndLeavesTheFileAsItWas) {
   EXPECT_EQ(test::FileNames(temp.Path()), std::vector<std::string>{"long.wav"});
 }
 
+TEST(BatchSession, AnOutputFolderOfARunIsMadeAbsoluteAndCreated) {
+  test::TempFolder temp;
+  Settings settings;
+  settings.OutputFolder = "/unchanged";
+  const std::filesystem::path working = std::filesystem::current_path();
+  std::filesystem::current_path(temp.Path());
+  const bool made = UseOutputFolder(settings, "out/sub//");
+  std::filesystem::current_path(working);
+  EXPECT_TRUE(made);
+  EXPECT_EQ(settings.OutputFolder, temp / "out/sub");
+  EXPECT_EQ(settings.effectiveOutputFolder, temp / "out/sub/");
+  EXPECT_TRUE(std::filesystem::is_directory(temp / "out/sub"));
+
+  test::WriteWholeFile(temp / "file", "");
+  Settings other;
+  other.OutputFolder = "/unchanged";
+  EXPECT_FALSE(UseOutputFolder(other, temp / "file/out"));
+  EXPECT_EQ(other.OutputFolder, "/unchanged");
+}
+
 }  // namespace
 }  // namespace sonvarek
