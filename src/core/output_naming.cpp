@@ -67,10 +67,8 @@ std::string DefuseDotComponents(std::string_view relative, const std::string& st
   return result;
 }
 
-}  // namespace
-
-std::string ReplaceForbiddenCharacters(std::string_view text, const std::array<std::string, 10>& replacements) {
-  const std::array<std::string, 10> safe = SafeReplacements(replacements);
+// ReplaceForbiddenCharacters with replacements already made safe.
+std::string ReplaceWithSafe(std::string_view text, const std::array<std::string, 10>& safe) {
   std::string result(text);
   for (size_t i = 0; i < kForbidden.size(); ++i) {
     result = ReplaceAll(result, std::string_view(&kForbidden[i], 1), safe[i]);
@@ -78,12 +76,16 @@ std::string ReplaceForbiddenCharacters(std::string_view text, const std::array<s
   return result;
 }
 
+}  // namespace
+
+std::string ReplaceForbiddenCharacters(std::string_view text, const std::array<std::string, 10>& replacements) {
+  return ReplaceWithSafe(text, SafeReplacements(replacements));
+}
+
 std::string ExpandOutputPath(const ConversionJob& job, std::string_view folder, std::string_view extension,
                              const Settings& settings) {
-  const auto& replace = settings.ReplaceStr;
-  auto value = [&replace](const std::string& text) {
-    return ReplaceForbiddenCharacters(ControlCharactersToBlanks(text), replace);
-  };
+  const std::array<std::string, 10> safe = SafeReplacements(settings.ReplaceStr);
+  auto value = [&safe](const std::string& text) { return ReplaceWithSafe(ControlCharactersToBlanks(text), safe); };
   std::array<std::string, 5> values = {
       value(OrDefault(job.tags.Artist, text::kUnknownArtist)),
       value(OrDefault(job.tags.Album, text::kUnknownAlbum)),
@@ -96,7 +98,7 @@ std::string ExpandOutputPath(const ConversionJob& job, std::string_view folder, 
 
   std::string path = WithoutTrailingSlashes(folder);
   if (path != "/") path += '/';
-  path += DefuseDotComponents(expanded, SafeReplacements(replace)[0]);
+  path += DefuseDotComponents(expanded, safe[0]);
   path += extension;
   return path;
 }

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <fstream>
 #include <sys/stat.h>
 
 #include "platform/file.h"
-#include "platform/folders.h"
+#include "platform/staged_file.h"
 
 namespace sonvarek {
 namespace {
@@ -228,35 +227,13 @@ std::string ProfileFile::Text() const {
 }
 
 bool ProfileFile::Save(const std::string& path, std::string* errorText) const {
-  auto fail = [errorText](int error) {
-    if (errorText != nullptr) *errorText = SystemErrorText(error);
-    return false;
-  };
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::optional<std::string> temporary = CreateUniqueTemporaryFile(folder, "." + name + ".");
-  if (!temporary) return fail(errno);
-
   struct stat old {};
-  mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  std::string text = Text();
-  File file = File::Open(*temporary, File::Mode::CreateTruncate);
-  int error = 0;
-  if (!file.IsOpen()) {
-    error = file.error();
-  } else if (fchmod(file.descriptor(), mode) != 0) {
-    error = errno;
-  } else if (!file.WriteAll(text.data(), text.size()) || !file.Sync() || !file.Close()) {
-    error = file.error();
-  } else if (std::rename(temporary->c_str(), path.c_str()) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    std::remove(temporary->c_str());
-    return fail(error);
-  }
-  return true;
+  const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  const std::string text = Text();
+  StagedFile file = StagedFile::Create(path, mode);
+  if (file.IsOpen() && file.file().WriteAll(text.data(), text.size()) && file.Commit()) return true;
+  if (errorText != nullptr) *errorText = file.file().error() != 0 ? file.file().ErrorText() : file.ErrorText();
+  return false;
 }
 
 }  // namespace sonvarek

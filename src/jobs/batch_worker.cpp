@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "core/output_naming.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/output_clash.h"
@@ -69,7 +68,7 @@ Next EncodeJob(ConversionBatch& batch, const StepTable& steps) {
 
 Next DecodeJob(ConversionBatch& batch, const StepTable& steps) {
   ConversionJob& job = batch.CurrentJob();
-  job.outputPath = ConvertedOutputPath(job.sourceName, batch.settings.effectiveOutputFolder, ".WAV");
+  job.outputPath = PlannedOutputPath(batch, BatchKind::Decode, job);
   job.outputFolder = batch.settings.effectiveOutputFolder;
   SendJobStarts(batch, job);
   return AfterStep(batch, steps.decode(job.sourceName, job.outputPath, 24000, batch));

@@ -1,7 +1,5 @@
 #include "jobs/conversion_batch.h"
 
-#include <cstdio>
-
 #include "core/output_naming.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
@@ -11,14 +9,10 @@
 namespace sonvarek {
 namespace {
 
-// A step that cannot run also removes a rip's temporary WAV file, which nothing
-// else would ever read.
+// A step not built yet. (A rip's temporary WAV file goes with its job in the worker.)
 JobStep Unavailable(const char* what) {
   return [what](ConversionBatch& batch) {
     batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string(what)));
-    if (!batch.fromFiles() && !batch.noTemporaryFile() && !batch.temporaryPath.empty()) {
-      std::remove(batch.temporaryPath.c_str());
-    }
     return 0;
   };
 }

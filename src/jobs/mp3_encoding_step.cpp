@@ -11,6 +11,7 @@
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_config_record.h"
+#include "jobs/output_clash.h"
 #include "jobs/wav_file.h"
 #include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
@@ -145,7 +146,7 @@ int LogFileError(ConversionBatch& batch, const std::string& errorText) {
 
 // Nothing (after the log line) when the naming rule leads outside the output folder.
 std::optional<std::string> OutputPathOf(ConversionBatch& batch, const ConversionJob& job) {
-  if (batch.fromFiles()) return ConvertedOutputPath(job.sourceName, batch.settings.effectiveOutputFolder, ".MP3");
+  if (batch.fromFiles()) return PlannedOutputPath(batch, BatchKind::EncodeMp3, job);
   return TrackOutputPath(batch, job, ".MP3");
 }
 

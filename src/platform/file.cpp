@@ -16,6 +16,7 @@ int OpenFlags(File::Mode mode) {
     case File::Mode::ReadWrite: return O_RDWR;
     case File::Mode::CreateTruncate: return O_WRONLY | O_CREAT | O_TRUNC;
     case File::Mode::Append: return O_WRONLY | O_CREAT | O_APPEND;
+    case File::Mode::CreateNew: return O_RDWR | O_CREAT | O_EXCL;
   }
   return O_RDONLY;
 }

@@ -17,6 +17,7 @@ class File {
     ReadWrite,       // existing file, read and rewrite in place
     CreateTruncate,  // create or empty, write only
     Append,          // create or append, write only
+    CreateNew,       // a file that must not exist yet (EEXIST otherwise), read and write
   };
 
   File() = default;

@@ -43,9 +43,4 @@ void MessageQueue::Close() {
   changed_.notify_all();
 }
 
-bool MessageQueue::IsClosed() const {
-  std::lock_guard lock(mutex_);
-  return closed_;
-}
-
 }  // namespace sonvarek

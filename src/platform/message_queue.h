@@ -34,7 +34,6 @@ class MessageQueue final : public MessageSink {
   // queued message to `handler` in order. False once the queue is closed.
   bool Deliver(const Handler& handler, std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
   void Close();
-  bool IsClosed() const;
 
  private:
   struct Entry {

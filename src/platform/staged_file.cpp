@@ -49,20 +49,15 @@ StagedFile StagedFile::Create(std::string_view finalPath) {
   const std::string stem = FolderOf(finalPath) + "." + NameOf(finalPath).substr(0, kMaxStagedNameStem) + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = stem + RandomSuffix();
-    // O_EXCL: never take over a file that another writer is staging.
-    int descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor >= 0) {
-      ::close(descriptor);
-      staged.file_ = File::Open(candidate, File::Mode::ReadWrite);
+    // A new file only: never take over a file that another writer is staging.
+    File file = File::Open(candidate, File::Mode::CreateNew);
+    if (file.IsOpen()) {
+      staged.file_ = std::move(file);
       staged.stagingPath_ = candidate;
-      if (!staged.file_.IsOpen()) {
-        staged.Fail(staged.file_.error());
-        staged.Discard();
-      }
       return staged;
     }
-    if (errno != EEXIST) {
-      staged.error_ = errno;
+    if (file.error() != EEXIST) {
+      staged.error_ = file.error();
       return staged;
     }
   }
@@ -103,21 +98,17 @@ bool StagedFile::Fail(int error) {
 
 bool StagedFile::Close() {
   if (!file_.IsOpen()) return true;
-  if (!file_.Sync()) {
-    int error = file_.error();
-    file_.Close();
-    return Fail(error);
-  }
   return file_.Close() || Fail(file_.error());
 }
 
 bool StagedFile::Commit() {
   if (!IsOpen()) return Fail(error_ != 0 ? error_ : EBADF);
   if (!Close()) return false;
-  // The staged file may have been rewritten by path since it was closed (tags).
-  File reopened = File::Open(stagingPath_, File::Mode::Read);
-  if (!reopened.IsOpen() || !reopened.Sync()) return Fail(reopened.error());
-  reopened.Close();
+  // Flushed once, through a fresh descriptor: the staged file may have been
+  // rewritten by path since it was closed (tags, scaling), even replaced.
+  File written = File::Open(stagingPath_, File::Mode::Read);
+  if (!written.IsOpen() || !written.Sync()) return Fail(written.error());
+  written.Close();
   if (std::rename(stagingPath_.c_str(), finalPath_.c_str()) != 0) return Fail(errno);
   stagingPath_.clear();
   SyncFolder(FolderOf(finalPath_));

@@ -36,10 +36,11 @@ class StagedFile {
   // (tagging, scaling) use this one.
   const std::string& stagingPath() const { return stagingPath_; }
 
-  // Flushes and closes the open file, keeping it staged for work by path. A write
-  // error that only shows at flush or close is reported here.
+  // Closes the open file, keeping it staged for work by path. A write error that
+  // shows at close is reported here.
   bool Close();
-  // Close (if still open), then rename over the final name and flush the folder.
+  // Close (if still open), flush the staged file to disk (a write error that shows
+  // only then is reported here), rename it over the final name, flush the folder.
   bool Commit();
   // Removes the temporary file; the final name is not touched.
   void Discard();
