@@ -16,6 +16,8 @@ constexpr std::array kCommands = {
     CliCommand{"settings", text::kCliSynopsisSettings, text::kCliSummarySettings, RunSettingsCommand},
     CliCommand{"devices", text::kCliSynopsisDevices, text::kCliSummaryDevices, RunDevicesCommand},
     CliCommand{"toc", text::kCliSynopsisToc, text::kCliSummaryToc, RunTocCommand},
+    CliCommand{"info", text::kCliSynopsisInfo, text::kCliSummaryInfo, RunInfoCommand},
+    CliCommand{"cdplayer-ini", text::kCliSynopsisCdPlayerIni, text::kCliSummaryCdPlayerIni, RunCdPlayerIniCommand},
     CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand},
     CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command},
     CliCommand{"normalize", text::kCliSynopsisNormalize, text::kCliSummaryNormalize, RunNormalizeCommand},

@@ -57,5 +57,7 @@ int RunRipCommand(const CommandContext& context);
 int RunEncodeMp3Command(const CommandContext& context);
 int RunDevicesCommand(const CommandContext& context);
 int RunTocCommand(const CommandContext& context);
+int RunInfoCommand(const CommandContext& context);
+int RunCdPlayerIniCommand(const CommandContext& context);
 
 }  // namespace sonvarek

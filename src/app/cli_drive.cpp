@@ -37,6 +37,33 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
   return true;
 }
 
+std::optional<std::pair<int, std::string>> ParseTitleOption(const std::string& value) {
+  size_t equals = value.find('=');
+  if (equals == std::string::npos) return std::nullopt;
+  std::optional<int32_t> track = ParseCliNumber(value.substr(0, equals));
+  if (!track || *track < 1 || *track >= kDiscEntries) return std::nullopt;
+  return std::pair<int, std::string>{*track, value.substr(equals + 1)};
+}
+
+bool ApplyTitles(DiscSession& session, const std::vector<std::pair<int, std::string>>& titles, std::ostream& err) {
+  for (const auto& [track, title] : titles) {
+    if (session.SetTrackTitle(track, title)) continue;
+    TellUser(err, FormatText(text::kCliNoSuchTrack, track));
+    return false;
+  }
+  return true;
+}
+
+void PrintDiscTexts(DiscSession& session, std::ostream& out) {
+  const TagSet& disc = session.disc().entries[0];
+  out << FormatText(text::kCliInfoArtist, disc.Artist) << '\n'
+      << FormatText(text::kCliInfoAlbum, disc.Album) << '\n'
+      << FormatText(text::kCliInfoYear, disc.Year) << '\n'
+      << FormatText(text::kCliInfoGenre, disc.GenreName) << '\n'
+      << FormatText(text::kCliInfoComment, disc.Comment) << '\n';
+  for (const TrackRow& row : session.tracks().Rows()) out << FormatText(text::kCliInfoTrack, row.track, row.title) << '\n';
+}
+
 int ExitStatusOf(DiscResult result) {
   switch (result) {
     case DiscResult::Ready: return kExitOk;

@@ -2,8 +2,11 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/cli_command.h"
+#include "core/settings_store.h"
 #include "session/disc_session.h"
 
 namespace sonvarek {
@@ -13,6 +16,29 @@ namespace sonvarek {
 // `err`) when it is one but its value is wrong or the drive was already chosen.
 bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, DriveChoice& choice, std::ostream& err,
                      bool& ok);
+
+// What a disc command stands on: the settings loaded as at start-up and the disc
+// session of the program folder over them. Notices go to the command's error stream.
+struct CliDisc {
+  explicit CliDisc(const CommandContext& context)
+      : notice(context.err), folders(SystemFolders(context.home)), settings(LoadSettings(folders, notice)),
+        session(settings, notice, folders.programFolder) {}
+
+  StreamNotice notice;
+  PlatformFolders folders;
+  Settings settings;
+  DiscSession session;
+};
+
+// "N=TEXT" of --title: the track number (1..99) and the title; nothing when malformed.
+std::optional<std::pair<int, std::string>> ParseTitleOption(const std::string& value);
+
+// Sets each title on the disc; false, after naming the first track the disc does not
+// have, when one is not there.
+bool ApplyTitles(DiscSession& session, const std::vector<std::pair<int, std::string>>& titles, std::ostream& err);
+
+// The disc's texts and one "NN  title" line per row, in list order.
+void PrintDiscTexts(DiscSession& session, std::ostream& out);
 
 // The exit status of a disc flow's result: 0 when ready; 2 when there is no drive
 // or no such unit; 1 for a malformed disc image or bad-sector list (the user's to

@@ -3,7 +3,6 @@
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
 #include "cdrom/driver_creation.h"
-#include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 
@@ -29,9 +28,8 @@ int RunDevicesCommand(const CommandContext& context) {
       return kExitUsage;
     }
   }
-  StreamNotice notice(context.err);
-  Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  DiscSession session(settings, notice);
+  CliDisc disc(context);
+  DiscSession& session = disc.session;
   if (int status = ExitStatusOf(session.OpenDrive(DriveChoice{}, images)); status != kExitOk) return status;
   std::span<const DeviceRecord> devices = session.Units();
   for (size_t i = 0; i < devices.size(); ++i) {

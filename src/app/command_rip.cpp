@@ -25,14 +25,6 @@ struct RipOptions {
   std::vector<std::pair<int, std::string>> titles;
 };
 
-bool TakeTitle(const std::string& value, RipOptions& options) {
-  size_t equals = value.find('=');
-  std::optional<int> track = equals == std::string::npos ? std::nullopt : ParseCliNumber(value.substr(0, equals));
-  if (!track || *track < 1 || *track >= kDiscEntries) return false;
-  options.titles.emplace_back(*track, value.substr(equals + 1));
-  return true;
-}
-
 std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& arguments, std::ostream& err) {
   RipOptions options;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -61,7 +53,8 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
       options.artist = value;
     } else if (argument == "--album") {
       options.album = value;
-    } else if (argument == "--title" && TakeTitle(value, options)) {
+    } else if (auto title = argument == "--title" ? ParseTitleOption(value) : std::nullopt) {
+      options.titles.push_back(std::move(*title));
     } else {
       TellUser(err, FormatText(text::kCliRipUnexpected, argument, value));
       TellUser(err, text::kCliRipUsage);
@@ -93,19 +86,15 @@ int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& 
   return kExitFailed;
 }
 
-void ApplyTexts(const RipOptions& options, DiscSession& session) {
-  session.SetDiscTexts(options.artist, options.album);
-  for (const auto& [track, title] : options.titles) session.SetTrackTitle(track, title);
-}
-
 }  // namespace
 
 // Rips checked tracks of a disc (or a disc image) as the main window's Extract does.
 int RunRipCommand(const CommandContext& context) {
   std::optional<RipOptions> options = ParseRipOptions(context.arguments, context.err);
   if (!options) return kExitUsage;
-  StreamNotice notice(context.err);
-  Settings settings = LoadSettings(SystemFolders(context.home), notice);
+  CliDisc disc(context);
+  Settings& settings = disc.settings;
+  StreamNotice& notice = disc.notice;
   if (int status = ApplyOverrides(*options, settings, context.err); status != kExitOk) return status;
   // There is no Ogg Vorbis encoder yet: refused before the drive is even opened.
   if (OutputFormatOf(settings) == OutputFormat::Ogg) {
@@ -113,9 +102,12 @@ int RunRipCommand(const CommandContext& context) {
     return kExitFailed;
   }
 
-  DiscSession session(settings, notice);
+  // The disc loads as in the main window, texts of the local disc database included;
+  // the texts given here name this run's files only and are never saved.
+  DiscSession& session = disc.session;
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
-  ApplyTexts(*options, session);
+  session.SetDiscTexts(options->artist, options->album);
+  if (!ApplyTitles(session, options->titles, context.err)) return kExitUsage;
   if (!session.SelectTracks(options->tracks)) {
     TellUser(context.err, FormatText(text::kCliTracksNoAudio, options->tracks));
     return kExitUsage;

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "cdrom/disc_toc.h"
+#include "core/disc_toc.h"
 
 namespace sonvarek {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cdrom/cd_units.h"
+#include "core/cd_units.h"
 #include "core/number_text.h"
 #include "core/string_table.h"
 #include "core/text_format.h"

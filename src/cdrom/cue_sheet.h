@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cdrom/cd_units.h"
+#include "core/cd_units.h"
 
 namespace sonvarek {
 

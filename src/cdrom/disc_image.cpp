@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cdrom/cd_units.h"
+#include "core/cd_units.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 

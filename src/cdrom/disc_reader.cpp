@@ -1,6 +1,6 @@
 #include "cdrom/disc_reader.h"
 
-#include "cdrom/cd_units.h"
+#include "core/cd_units.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 

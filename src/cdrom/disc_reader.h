@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "cdrom/disc_toc.h"
+#include "core/disc_toc.h"
 #include "cdrom/scsi_driver.h"
 #include "core/records.h"
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "cdrom/cd_units.h"
-#include "cdrom/disc_toc.h"
+#include "core/cd_units.h"
+#include "core/disc_toc.h"
 #include "cdrom/sense_data.h"
 #include "core/string_table.h"
 #include "core/text_format.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cdrom/command_sets.h"
-#include "cdrom/disc_toc.h"
+#include "core/disc_toc.h"
 #include "cdrom/scsi_device.h"
 #include "core/settings.h"
 

@@ -1,5 +1,7 @@
 #include "core/profile_file.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -65,6 +67,15 @@ std::string Unquoted(std::string_view value) {
 // Values that would not read back as written (outer blanks, an enclosing pair of
 // quotes) are written quoted.
 std::string Quoted(std::string_view value) {
+  if (value.find_first_of("\r\n") != std::string_view::npos) {
+    // A value is one line: a line break would end it and start a line of its own (a
+    // forged key or section), so each one is written as a blank.
+    std::string oneLine(value);
+    for (char& c : oneLine) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    return Quoted(oneLine);
+  }
   bool needsQuotes = !value.empty() && (IsSpace(value.front()) || IsSpace(value.back()) ||
                                         (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
   return needsQuotes ? "\"" + std::string(value) + "\"" : std::string(value);
@@ -234,6 +245,14 @@ bool ProfileFile::Save(const std::string& path, std::string* errorText) const {
   if (file.IsOpen() && file.file().WriteAll(text.data(), text.size()) && file.Commit()) return true;
   if (errorText != nullptr) *errorText = file.file().error() != 0 ? file.file().ErrorText() : file.ErrorText();
   return false;
+}
+
+bool LoadForUpdate(const std::string& path, ProfileFile& profile) {
+  ProfileLoad outcome = ProfileLoad::Missing;
+  profile = ProfileFile::Load(path, &outcome);
+  if (outcome == ProfileLoad::Whole) return true;
+  std::error_code error;
+  return outcome == ProfileLoad::Missing && !std::filesystem::exists(path, error) && !error;
 }
 
 }  // namespace sonvarek

@@ -79,6 +79,11 @@ class ProfileFile {
   bool byteOrderMark_ = false;
 };
 
+// Loads a profile that is about to be changed and saved: false when the file exists
+// but could not be read whole (unreadable, or cut for its size), since saving what
+// was read would drop the rest of it.
+bool LoadForUpdate(const std::string& path, ProfileFile& profile);
+
 // A profile integer: after optional white space and sign, the leading decimal digits
 // ("12abc" is 12, "-7" is −7, "0x10" is 0); 0 when there are none. Out-of-range
 // numbers saturate at the limits of 32 bits. Lenient by design: command-line

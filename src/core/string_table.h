@@ -95,6 +95,27 @@ inline constexpr char kCliDeviceNumber[] = "--device needs a unit number, not '%
 inline constexpr char kCliNoSuchUnit[] = "there is no unit %d (%d found)";
 inline constexpr char kCliDevicesArguments[] = "devices takes only --image FILE";
 inline constexpr char kCliTocUsage[] = "usage: toc [--device N | --image FILE]";
+inline constexpr char kCliTocFreedbId[] = "freedb disc id: %08x";
+inline constexpr char kCliTocCacheId[] = "cache id: %x";
+inline constexpr char kCliTocVolumeId[] = "volume id: %x";
+inline constexpr char kCliSynopsisInfo[] = "info [--device N | --image FILE] [EDITS]";
+inline constexpr char kCliSummaryInfo[] = "show and edit the disc's texts kept in the local disc database";
+inline constexpr char kCliInfoUsage[] =
+    "usage: info [--device N | --image FILE] [--artist TEXT] [--album TEXT] [--year Y] [--genre NAME]\n"
+    "            [--comment TEXT] [--title N=TEXT]...";
+inline constexpr char kCliInfoUnexpected[] = "info: unexpected '%s'";
+inline constexpr char kCliYearDigits[] = "--year takes digits only, not '%s'";
+inline constexpr char kCliNoSuchTrack[] = "this disc has no track %d";
+inline constexpr char kCliInfoArtist[] = "Artist: %s";
+inline constexpr char kCliInfoAlbum[] = "Album: %s";
+inline constexpr char kCliInfoYear[] = "Year: %s";
+inline constexpr char kCliInfoGenre[] = "Genre: %s";
+inline constexpr char kCliInfoComment[] = "Comment: %s";
+inline constexpr char kCliInfoTrack[] = "%02d  %s";
+inline constexpr char kCliSynopsisCdPlayerIni[] = "cdplayer-ini import|export [--device N | --image FILE]";
+inline constexpr char kCliSummaryCdPlayerIni[] = "exchange the disc's titles with cdplayer.ini";
+inline constexpr char kCliCdPlayerIniUsage[] = "usage: cdplayer-ini import|export [--device N | --image FILE]";
+inline constexpr char kCliCdPlayerIniExported[] = "exported to section [%s] of %s";
 inline constexpr char kCliSettingsArguments[] = "settings takes no arguments";
 inline constexpr char kCliBitrateValues[] = "--bitrate takes one of 32 40 48 56 64 80 96 112 128 160 192 224 256 320";
 inline constexpr char kCliVbrValues[] = "--vbr takes a quality from 0 (best) to 8";
@@ -174,6 +195,14 @@ inline constexpr char kBadSectorRangeUnreadable[] = "cannot read the bad sector 
 inline constexpr char kBadSectorsVariable[] = "SONVAREK_CD_BAD_SECTORS: %s";
 inline constexpr char kUdevUnreachable[] = "cannot reach udev";
 inline constexpr char kUdevCantWatch[] = "cannot watch udev for media changes";
+
+// Disc identification, local disc database, cdplayer.ini
+inline constexpr char kCannotOpenDbDirectory[] = "Cannot open directory %sdb.";
+inline constexpr char kDiscCacheNotSaved[] = "The disc information could not be saved to %s: %s";
+inline constexpr char kDiscCacheUnreadable[] = "%s could not be read whole, so the disc information was not saved over it";
+inline constexpr char kErrorReadingVolumeId[] = "Error while reading CD volume ID";
+inline constexpr char kCdPlayerIniNotSaved[] = "%s could not be written: %s";
+inline constexpr char kCdPlayerIniUnreadable[] = "%s could not be read whole, so nothing was exported to it";
 
 // Track list
 inline constexpr char kHighlightTrackItem[] = "Please highlight a track item to edit its information.";

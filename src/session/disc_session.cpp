@@ -7,6 +7,8 @@
 #include "core/number_text.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
+#include "freedb/cdplayer_ini.h"
+#include "freedb/disc_cache.h"
 
 namespace sonvarek {
 namespace {
@@ -75,16 +77,101 @@ DiscResult DiscSession::OpenDrive(const DriveChoice& choice, const std::vector<s
   return DiscResult::Ready;
 }
 
-DiscResult DiscSession::ReadDisc(const DiscLookUp& lookUp) {
+bool DiscSession::ReadMsfToc(DiscTOC& toc) { return driver_ && driver_->ReadTOC(toc, 1) != 0; }
+
+std::optional<uint32_t> DiscSession::ReadVolumeId() {
+  return ComputeVolumeId([this](DiscTOC& toc, bool msf) { return msf ? ReadMsfToc(toc) : false; });
+}
+
+void DiscSession::LoadTexts(const DiscTOC& toc, DiscRecord& disc) {
+  disc.discId = ComputeCacheDiscId(toc);
+  auto importFirst = [this, &toc](DiscRecord& record) {
+    if (settings_.AutoLoadCDPlayerINI == 0) return;
+    // Automatic import: silent when the volume id cannot be read.
+    std::optional<uint32_t> volumeId = ReadVolumeId();
+    if (!volumeId) return;
+    sonvarek::ImportCdPlayerIni(ProfileFile::Load(CdPlayerIniPath(programFolder_)), *volumeId, toc.TrackCount(),
+                                record);
+  };
+  LoadDiscCache(programFolder_, toc, disc, notice_, importFirst);
+}
+
+DiscResult DiscSession::ReadDisc() {
   if (!driver_) return DiscResult::NoDrive;
   driver_->SetOptions(settings_);
-  reading_ = sonvarek::ReadDisc(*driver_, toc_, disc_, lookUp);
+  reading_ = sonvarek::ReadDisc(*driver_, toc_, disc_, [this](const DiscTOC& toc, DiscRecord& disc) { LoadTexts(toc, disc); });
   tracks_ = TrackList::FromDisc(disc_, reading_, settings_.AutoSelectAll != 0);
   if (reading_.tocRead && !reading_.tracks.empty()) return DiscResult::Ready;
   std::string reason = driver_->LastErrorText();
   notice_.Show(std::string(text::kPleaseInsertAnAudioCd) + (reason.empty() ? "" : " (" + reason + ")"),
                NoticeKind::Error);
   return DiscResult::NoAudioDisc;
+}
+
+bool DiscSession::SaveDisc() {
+  if (!reading_.tocRead) return true;
+  std::vector<int> trackIndexes;
+  for (const TrackRow& row : tracks_.Rows()) trackIndexes.push_back(row.track - 1);
+  return SaveDiscCache(programFolder_, toc_, disc_, trackIndexes, notice_);
+}
+
+bool DiscSession::Eject() {
+  bool saved = SaveDisc();
+  if (driver_) driver_->Eject();
+  ClearDiscRecord(disc_);
+  reading_ = DiscReading{};
+  tracks_ = TrackList{};
+  return saved;
+}
+
+bool DiscSession::MediaChanged() {
+  if (!driver_ || !sonvarek::MediaChanged(*driver_, toc_)) return false;
+  SaveDisc();
+  ReadDisc();
+  return true;
+}
+
+bool DiscSession::ImportCdPlayerIni() {
+  std::optional<uint32_t> volumeId = ReadVolumeId();
+  if (!volumeId) {
+    notice_.Show(text::kErrorReadingVolumeId, NoticeKind::Error);
+    return false;
+  }
+  ProfileFile file = ProfileFile::Load(CdPlayerIniPath(programFolder_));
+  sonvarek::ImportCdPlayerIni(file, *volumeId, static_cast<int>(tracks_.Rows().size()), disc_);
+  tracks_.RetitleFrom(disc_);
+  return true;
+}
+
+bool DiscSession::ExportCdPlayerIni() {
+  std::optional<uint32_t> volumeId = ReadVolumeId();
+  if (!volumeId) {
+    notice_.Show(text::kErrorReadingVolumeId, NoticeKind::Error);
+    return false;
+  }
+  std::string path = CdPlayerIniPath(programFolder_);
+  ProfileFile file;
+  if (!LoadForUpdate(path, file)) {
+    notice_.Show(FormatText(text::kCdPlayerIniUnreadable, path), NoticeKind::Error);
+    return false;
+  }
+  sonvarek::ExportCdPlayerIni(file, *volumeId, disc_, static_cast<int>(tracks_.Rows().size()));
+  std::string error;
+  if (file.Save(path, &error)) return true;
+  notice_.Show(FormatText(text::kCdPlayerIniNotSaved, path, error), NoticeKind::Error);
+  return false;
+}
+
+DiscIds DiscSession::ComputeIds() {
+  DiscIds ids;
+  ids.cacheId = ComputeCacheDiscId(toc_);
+  DiscTOC msfToc;
+  if (!ReadMsfToc(msfToc)) return ids;
+  DiscIdInfo info;
+  ComputeFreedbDiscId(msfToc, info);
+  ids.freedb = info;
+  ids.volumeId = VolumeIdOfToc(msfToc);
+  return ids;
 }
 
 DiscResult DiscSession::Open(const DriveChoice& choice) {
@@ -101,6 +188,17 @@ void DiscSession::SetDiscTexts(const std::optional<std::string>& artist, const s
   if (!artist && !album) return;
   SetDiscInfo(disc_, artist.value_or(disc_.entries[1].Artist), album.value_or(disc_.entries[0].Album),
               disc_.entries[0].GenreName);
+}
+
+void DiscSession::SetDiscField(std::string TagSet::*field, std::string_view value) {
+  for (int entry = 0; entry < disc_.entryCount && entry < kDiscEntries; ++entry) {
+    disc_.entries[static_cast<size_t>(entry)].*field = value;
+  }
+}
+
+void DiscSession::SetDiscGenre(std::string_view name) {
+  SetDiscField(&TagSet::GenreName, name);
+  disc_.entries[0].GenreIndex = GenreIndexFromName(name);
 }
 
 bool DiscSession::SetTrackTitle(int track, std::string_view title) {

@@ -93,10 +93,11 @@ std::string CapitalizedText(std::string_view text) {
 TrackList TrackList::FromDisc(const DiscRecord& disc, const DiscReading& reading, bool autoSelectAll) {
   TrackList list;
   list.rows_.reserve(reading.tracks.size());
-  for (const TocTrack& track : reading.tracks) {
+  for (size_t i = 0; i < reading.tracks.size() && i + 1 < kDiscEntries; ++i) {
+    const TocTrack& track = reading.tracks[i];
     TrackRow row;
-    row.track = track.number;
-    if (track.number >= 1 && track.number < kDiscEntries) row.title = disc.entries[track.number].Title;
+    row.track = static_cast<int>(i) + 1;
+    row.title = disc.entries[i + 1].Title;
     row.lengthText = TrackLengthText(track.startSector, track.endSector);
     row.sizeText = TrackSizeText(track.startSector, track.endSector);
     row.isData = track.isData;
@@ -104,6 +105,12 @@ TrackList TrackList::FromDisc(const DiscRecord& disc, const DiscReading& reading
     list.rows_.push_back(std::move(row));
   }
   return list;
+}
+
+void TrackList::RetitleFrom(const DiscRecord& disc) {
+  for (TrackRow& row : rows_) {
+    if (row.track >= 1 && row.track < kDiscEntries) row.title = disc.entries[static_cast<size_t>(row.track)].Title;
+  }
 }
 
 void TrackList::SelectAll() {

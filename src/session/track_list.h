@@ -13,7 +13,10 @@ namespace sonvarek {
 
 // One row of the main window's track list.
 struct TrackRow {
-  int track = 0;           // the track number the row names, wherever the row moves
+  // The track the row names, wherever the row moves: its place in the table of
+  // contents + 1, which is its entry in the record and its number on every disc
+  // whose first track is 1.
+  int track = 0;
   std::string title;       // column 1; kept equal to the record's entry Title
   std::string lengthText;  // column 2, "mm:ss"
   std::string sizeText;    // column 3, MB of WAV data
@@ -34,8 +37,7 @@ class TrackList {
  public:
   TrackList() = default;
 
-  // One row per track of `reading`, in its order, titled from entry (track number) of
-  // `disc`. Every audio row is checked when `autoSelectAll`, else none; none highlighted.
+  // One row per track of `reading`, in its order, titled from its entry of `disc`. Every audio row is checked when `autoSelectAll`, else none; none highlighted.
   static TrackList FromDisc(const DiscRecord& disc, const DiscReading& reading, bool autoSelectAll);
 
   const std::vector<TrackRow>& Rows() const { return rows_; }
@@ -57,6 +59,9 @@ class TrackList {
   // An edited title: the row's title and the record's entry Title both become `title`;
   // false (and no change) for a row past the end.
   bool SetTitle(size_t row, std::string_view title, DiscRecord& disc);
+
+  // Every row shows the Title of its track's entry again (after an import).
+  void RetitleFrom(const DiscRecord& disc);
 
   // Highlights `row`; std::nullopt or a row past the end leaves no row highlighted.
   void Highlight(std::optional<size_t> row);

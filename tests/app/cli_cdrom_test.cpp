@@ -33,7 +33,11 @@ TEST_F(CliCdromTest, TocOfAnImagePrintsTheTrackListAndTheLeadOut) {
             "04    2363    6753  00:58  9.85\n"
             "05    6753    8260  00:20  3.38\n"
             "06    8260    8560  00:04  0.67  data\n"
-            "lead-out  8560\n");
+            "lead-out  8560\n"
+            "freedb disc id: 21007206\n"  // the data track counts here
+            "cache id: 20007206\n"
+            "volume id: 16861\n");        // and not here: the audio tracks' id
+
 }
 
 TEST_F(CliCdromTest, DevicesListsImageUnitsAfterTheDrivesAndTocReadsThem) {
@@ -47,7 +51,7 @@ TEST_F(CliCdromTest, DevicesListsImageUnitsAfterTheDrivesAndTocReadsThem) {
   size_t units = static_cast<size_t>(std::count(devices.out.begin(), devices.out.end(), '\n'));
   test::ProgramResult toc = Run("toc --device " + std::to_string(units - 1), images);
   ASSERT_EQ(toc.status, 0);
-  EXPECT_TRUE(toc.out.ends_with("lead-out  8560\n")) << toc.out;
+  EXPECT_NE(toc.out.find("lead-out  8560\n"), std::string::npos) << toc.out;
 
   test::ProgramResult beyond = Run("toc --device 16", images, true);
   EXPECT_EQ(beyond.status, 2);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cdrom/cd_units.h"
+#include "core/cd_units.h"
 #include "cdrom/drive_units.h"
 #include "cdrom/scsi_device.h"
 #include "cdrom/sense_data.h"

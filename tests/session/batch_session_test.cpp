@@ -67,7 +67,8 @@ TEST(BatchSession, ARipOfTheCheckedTracksWritesTheirWavFiles) {
   settings.effectiveOutputFolder = temp.Path();
   settings.bOpenOutputFolder = 0;
   RecordingNotice notice;
-  DiscSession session(settings, notice);
+  test::TempFolder home;
+  DiscSession session(settings, notice, home.Path());
   ASSERT_EQ(session.Open(DriveChoice{std::nullopt, kSampleCue}), DiscResult::Ready);
   ASSERT_TRUE(session.SelectTracks("2,4"));
 

@@ -1,4 +1,4 @@
-#include "cdrom/disc_toc.h"
+#include "core/disc_toc.h"
 
 #include <gtest/gtest.h>
 #include <vector>

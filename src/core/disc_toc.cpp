@@ -1,6 +1,6 @@
-#include "cdrom/disc_toc.h"
+#include "core/disc_toc.h"
 
-#include "cdrom/cd_units.h"
+#include "core/cd_units.h"
 #include "core/records.h"
 
 namespace sonvarek {
