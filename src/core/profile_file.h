@@ -54,6 +54,8 @@ class ProfileFile {
 
   // WritePrivateProfileString: replaces the first matching key's line, or adds the
   // key at the end of its section, or adds the section at the end of the file.
+  // A value is one line: a line break in it is written as a blank, so that no text
+  // can start a key or section of its own.
   void SetString(std::string_view section, std::string_view key, std::string_view value);
   // Writes the value as decimal text ("%ld").
   void SetInt(std::string_view section, std::string_view key, long value);
