@@ -7,33 +7,11 @@
 #include <unistd.h>
 
 #include "app/cli_command.h"
+#include "app/interrupt_catcher.h"
 #include "core/string_table.h"
 
 namespace sonvarek {
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl+C only raises a flag; the waiting thread turns it into the cancel event.
-class InterruptCatcher {
- public:
-  InterruptCatcher() {
-    interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptCatcher() { sigaction(SIGINT, &previous_, nullptr); }
-  InterruptCatcher(const InterruptCatcher&) = delete;
-  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
-  bool Interrupted() const { return interrupted != 0; }
-
- private:
-  struct sigaction previous_ {};
-};
 
 std::string Bar(int percent) {
   constexpr int kWidth = 24;

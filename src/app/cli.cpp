@@ -18,6 +18,8 @@ constexpr std::array kCommands = {
     CliCommand{"toc", text::kCliSynopsisToc, text::kCliSummaryToc, RunTocCommand},
     CliCommand{"info", text::kCliSynopsisInfo, text::kCliSummaryInfo, RunInfoCommand},
     CliCommand{"cdplayer-ini", text::kCliSynopsisCdPlayerIni, text::kCliSummaryCdPlayerIni, RunCdPlayerIniCommand},
+    CliCommand{"query", text::kCliSynopsisQuery, text::kCliSummaryQuery, RunQueryCommand},
+    CliCommand{"submit", text::kCliSynopsisSubmit, text::kCliSummarySubmit, RunSubmitCommand},
     CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand},
     CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command},
     CliCommand{"normalize", text::kCliSynopsisNormalize, text::kCliSummaryNormalize, RunNormalizeCommand},

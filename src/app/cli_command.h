@@ -59,5 +59,7 @@ int RunDevicesCommand(const CommandContext& context);
 int RunTocCommand(const CommandContext& context);
 int RunInfoCommand(const CommandContext& context);
 int RunCdPlayerIniCommand(const CommandContext& context);
+int RunQueryCommand(const CommandContext& context);
+int RunSubmitCommand(const CommandContext& context);
 
 }  // namespace sonvarek

@@ -37,6 +37,25 @@ bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, Drive
   return true;
 }
 
+bool WalkDiscArguments(const std::vector<std::string>& arguments, size_t first, DriveChoice& drive, const char* usage,
+                       std::ostream& err, const std::function<bool(const std::string& name, const std::string& value)>& take) {
+  for (size_t i = first; i < arguments.size(); ++i) {
+    bool ok = true;
+    if (TakeDriveOption(arguments, i, drive, err, ok)) {
+      if (!ok) return false;
+      continue;
+    }
+    if (i + 1 >= arguments.size()) {
+      TellUser(err, FormatText(text::kCliOptionNeedsValue, arguments[i]));
+      TellUser(err, usage);
+      return false;
+    }
+    if (!take(arguments[i], arguments[i + 1])) return false;
+    ++i;
+  }
+  return true;
+}
+
 std::optional<std::pair<int, std::string>> ParseTitleOption(const std::string& value) {
   size_t equals = value.find('=');
   if (equals == std::string::npos) return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <utility>
@@ -16,6 +17,12 @@ namespace sonvarek {
 // `err`) when it is one but its value is wrong or the drive was already chosen.
 bool TakeDriveOption(const std::vector<std::string>& arguments, size_t& i, DriveChoice& choice, std::ostream& err,
                      bool& ok);
+
+// Walks the arguments from `first`: "--device N" and "--image FILE" into `drive`, every
+// other "--name VALUE" pair to `take`, which returns false after telling why it refuses
+// one. A name without its value is told with `usage`. False when the walk stopped.
+bool WalkDiscArguments(const std::vector<std::string>& arguments, size_t first, DriveChoice& drive, const char* usage,
+                       std::ostream& err, const std::function<bool(const std::string& name, const std::string& value)>& take);
 
 // What a disc command stands on: the settings loaded as at start-up and the disc
 // session of the program folder over them. Notices go to the command's error stream.

@@ -48,20 +48,8 @@ bool TakeEdit(const std::string& name, const std::string& value, InfoOptions& op
 
 std::optional<InfoOptions> ParseInfoOptions(const std::vector<std::string>& arguments, std::ostream& err) {
   InfoOptions options;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    bool ok = true;
-    if (TakeDriveOption(arguments, i, options.drive, err, ok)) {
-      if (!ok) return std::nullopt;
-      continue;
-    }
-    if (i + 1 >= arguments.size()) {
-      TellUser(err, FormatText(text::kCliOptionNeedsValue, arguments[i]));
-      TellUser(err, text::kCliInfoUsage);
-      return std::nullopt;
-    }
-    if (!TakeEdit(arguments[i], arguments[i + 1], options, err)) return std::nullopt;
-    ++i;
-  }
+  auto take = [&](const std::string& name, const std::string& value) { return TakeEdit(name, value, options, err); };
+  if (!WalkDiscArguments(arguments, 0, options.drive, text::kCliInfoUsage, err, take)) return std::nullopt;
   return options;
 }
 

@@ -112,6 +112,20 @@ inline constexpr char kCliInfoYear[] = "Year: %s";
 inline constexpr char kCliInfoGenre[] = "Genre: %s";
 inline constexpr char kCliInfoComment[] = "Comment: %s";
 inline constexpr char kCliInfoTrack[] = "%02d  %s";
+inline constexpr char kCliSynopsisQuery[] = "query [--device N | --image FILE] [--server HOST[:PORT]] [--choose K]";
+inline constexpr char kCliSummaryQuery[] = "look the disc up on the cddb server and keep what it names";
+inline constexpr char kCliQueryUsage[] =
+    "usage: query [--device N | --image FILE] [--server HOST[:PORT]] [--choose K]";
+inline constexpr char kCliSynopsisSubmit[] = "submit [--device N | --image FILE] [--genre CATEGORY] [--server HOST[:PORT]]";
+inline constexpr char kCliSummarySubmit[] = "submit the disc's texts to the cddb server";
+inline constexpr char kCliSubmitUsage[] =
+    "usage: submit [--device N | --image FILE] [--genre CATEGORY] [--server HOST[:PORT]]";
+inline constexpr char kCliServerValue[] = "--server takes HOST or HOST:PORT, not '%s'";
+inline constexpr char kCliChooseValue[] = "--choose takes a candidate number from 1, not '%s'";
+inline constexpr char kCliNoSuchCandidate[] = "there is no candidate %d (%d found)";
+inline constexpr char kCliCandidate[] = "%d  %s  %s / %s";  // number, category, artist, album
+inline constexpr char kCliGenreValue[] = "--genre takes one of blues classical country data folk jazz misc newage reggae rock soundtrack, not '%s'";
+inline constexpr char kCliSubmitted[] = "Successfully Submitted. Thanks. Your CD information will be available soon.";
 inline constexpr char kCliSynopsisCdPlayerIni[] = "cdplayer-ini import|export [--device N | --image FILE]";
 inline constexpr char kCliSummaryCdPlayerIni[] = "exchange the disc's titles with cdplayer.ini";
 inline constexpr char kCliCdPlayerIniUsage[] = "usage: cdplayer-ini import|export [--device N | --image FILE]";
@@ -203,6 +217,44 @@ inline constexpr char kDiscCacheUnreadable[] = "%s could not be read whole, so t
 inline constexpr char kErrorReadingVolumeId[] = "Error while reading CD volume ID";
 inline constexpr char kCdPlayerIniNotSaved[] = "%s could not be written: %s";
 inline constexpr char kCdPlayerIniUnreadable[] = "%s could not be read whole, so nothing was exported to it";
+
+// cddb transport, query and read, submission
+inline constexpr char kCddbClientName[] = "Sonvarek 3.0";
+inline constexpr char kCddbSubmittedVia[] = "Sonvarek_Maker 3.0";
+inline constexpr char kCddbInitializing[] = "Initializing sockets...";
+inline constexpr char kCddbConnectToServer[] = "Connect to server: %s ...";
+inline constexpr char kCddbSocketError[] = "Socket error (code  = %d).";
+inline constexpr char kCddbSendingQuery[] = "Sending query command...";
+inline constexpr char kCddbReceivingQuery[] = "Receiving query result...";
+inline constexpr char kCddbProcessingQuery[] = "Processing query result...";
+inline constexpr char kCddbRetrieveInfo[] = "Retrieve CD information...";
+inline constexpr char kCddbSendingSubmit[] = "Sending submit command...";
+inline constexpr char kCddbSubmitError[] = "Error while submit to %s.\nError code = %s.";
+inline constexpr char kCddbWaitingForResponse[] = "Waiting for response...";
+inline constexpr char kCddbProcessSubmit[] = "Process submit result...";
+inline constexpr char kCddbCancelled[] = "Cancelled.";
+inline constexpr char kCddbAnswerTooLarge[] = "The answer of %s is larger than 1 MiB; it was not read.";
+inline constexpr char kCddbReadingToc[] = "Reading CD TOC...";
+inline constexpr char kCddbCancelQuerying[] = "Cancel CDDB Querying...";
+inline constexpr char kCddbCancelSubmitting[] = "Cancel CDDB Submitting...";
+inline constexpr char kCddbNoMatch[] = "Sorry! No matched disc was found!";
+inline constexpr char kCddbFailedPrefix[] = "Failed: ";
+inline constexpr char kCddbQueryingCaption[] = "Querying Freedb";
+inline constexpr char kCddbSubmittingCaption[] = "Submitting to freedb";
+inline constexpr char kSubmitEmailMissing[] =
+    "Please input your email address in the Freedb options page from menu \"Edit->Options...\".\n\n"
+    "Rejected submissions are automatically returned via e-mail to this address with an explanation of the reason "
+    "for the rejection. If successfully submitted, no notification will be sent.";
+inline constexpr char kSubmitNeedsArtist[] = "Please input the CD's artist name.";
+inline constexpr char kSubmitNeedsAlbum[] = "Please input the CD's album title.";
+inline constexpr char kSubmitNeedsGenre[] = "Please select the CD's genre.";
+inline constexpr char kSubmitMissingTitle[] = "Missing title for track #%02d.";
+inline constexpr char kSubmitRetrievingGenres[] = "Retrieving Genre List Form CDDB...";
+inline constexpr char kSubmitSucceeded[] = "Successfully Submitted. Thanks.";
+inline constexpr char kSubmitAvailableSoon[] = "Your CD information will be available soon.";
+inline constexpr char kSubmitFailed[] = "Submit Failed!";
+inline constexpr char kSubmitUnknownError[] = "Unknown Error!";
+inline constexpr char kSubmitNote[] = "Sent by Sonvarek Maker %s";  // the home page
 
 // Track list
 inline constexpr char kHighlightTrackItem[] = "Please highlight a track item to edit its information.";
