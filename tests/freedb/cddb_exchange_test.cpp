@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -213,6 +214,32 @@ TEST_F(CddbExchangeTest, ASilentServerTimesOutWithTheSocketErrorText) {
   }
   EXPECT_EQ(failure, "Socket error (code  = " + std::to_string(ETIMEDOUT) + ").");
   EXPECT_TRUE(worker.done()->WaitFor(std::chrono::seconds(1)));
+}
+
+TEST_F(CddbExchangeTest, AnAnswerPastTheCapIsAFailureNotACutEntry) {
+  test::LoopbackPeer flood([](int connection) {
+    test::LoopbackPeer::Receive(connection, [](const std::string& got) { return got.ends_with("\r\n"); });
+    std::string answer = "HTTP/1.0 200 OK\r\n\r\n210 rock 1102f003 entry follows\r\n" + std::string(5000, 'x');
+    send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
+  });
+  CddbWorker worker;
+  TcpExchangeLimits limits = CddbExchangeLimits();
+  limits.answerCap = 4096;
+  CddbRequest request = RequestTo(flood.port());
+  request.mode = CddbMode::Read;
+  request.requestText = "cmd=cddb+read+rock+1102f003\r\n";
+  ASSERT_TRUE(worker.StartQuery(request, queue, limits));
+  std::vector<Message> seen;
+  std::string failure;
+  auto deadline = Clock::now() + std::chrono::seconds(5);
+  while ((worker.IsRunning() || failure.empty()) && Clock::now() < deadline) {
+    queue->Deliver([&](const WindowMessage& message) {
+      seen.push_back(message.id);
+      if (message.id == Message::CddbError) failure = message.text;
+    }, std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(failure, "The answer of 127.0.0.1 is larger than 1 MiB; it was not read.");
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), Message::CddbReadDone), 0);
 }
 
 TEST_F(CddbExchangeTest, ASubmissionArrivesByteForByteAndIsFoundAfterwards) {
