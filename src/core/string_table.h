@@ -165,6 +165,9 @@ inline constexpr char kDeviceStatusFormat[] = "Device: %s";
 inline constexpr char kNoCdromFound[] = "No CDROM found!";
 inline constexpr char kCueTimePastLongestDisc[] = "'%s' runs the disc past 99:59:74, the longest a CD can be";
 inline constexpr char kImagePastLongestDisc[] = "the disc image runs past 99:59:74, the longest a CD can be";
+inline constexpr char kPlayingFormat[] = "Playing : %s";
+inline constexpr char kPausedFormat[] = "Paused : %s";
+inline constexpr char kHighlightTrackToPlay[] = "Please highlight a track to play it.";
 inline constexpr char kPleaseInsertAnAudioCd[] = "Please Insert An Audio CD!";
 // The drive types of setting DeviceType, in index order (the CD-ROM page's Type list).
 inline constexpr const char* kDriveTypeNames[] = {"GENERIC", "TOSHIBA", "IBM",     "NEC",     "DEC",  "KODAK",
