@@ -2,14 +2,17 @@
 #
 #   platform <- core <- { jobs <- cdrom, mpegdec, lame_enc, freedb } <- session <- { app, ui }
 #
+# The conversion steps in jobs stand on the codecs: lame_enc (MP3 encoding) and mpegdec (MP3
+# decoding), neither of which includes anything above core.
+#
 # A file of a layer may include its own layer and the layers it stands on, nothing
 # above. Run at configure time and as a test (cmake -DSOURCE_DIR=... -P LayerOrder.cmake).
 cmake_policy(SET CMP0057 NEW)  # if(IN_LIST), also in script mode
 set(LAYER_ALLOWED_platform platform)
 set(LAYER_ALLOWED_core core platform)
 set(LAYER_ALLOWED_lame_enc lame_enc core platform)
-set(LAYER_ALLOWED_jobs jobs lame_enc core platform)
-set(LAYER_ALLOWED_cdrom cdrom jobs lame_enc core platform)
+set(LAYER_ALLOWED_jobs jobs mpegdec lame_enc core platform)
+set(LAYER_ALLOWED_cdrom cdrom jobs mpegdec lame_enc core platform)
 set(LAYER_ALLOWED_mpegdec mpegdec core platform)
 set(LAYER_ALLOWED_freedb freedb core platform)
 set(LAYER_ALLOWED_session session cdrom jobs mpegdec lame_enc freedb core platform)

@@ -123,13 +123,15 @@ void BM_DecodeStream(benchmark::State& state, const Stream* stream) {
   MpegHeader header;
   const int32_t length = ParseHeader(data.data() + first, 10000, header);
   const DecoderVariant& decoder = DecoderVariantFor(Arithmetic::Float, OutputRate::Full);
+  Decoder stream_decoder;
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
   int64_t frames = 0;
   for (auto _ : state) {
-    decoder.Init(header, length, kFullRate, 0, kKeepChannels, kFullBandLimit);
+    decoder.Init(stream_decoder, header, length, kFullRate, 0, kKeepChannels, kFullBandLimit);
     size_t at = first;
     while (at + 4 <= data.size()) {
-      const FrameResult result = decoder.Decode(data.data() + at, static_cast<int32_t>(data.size() - at), pcm.data());
+      const FrameResult result =
+          decoder.Decode(stream_decoder, data.data() + at, static_cast<int32_t>(data.size() - at), pcm.data());
       if (result.in_bytes <= 0) {
         ++at;
         continue;

@@ -20,8 +20,13 @@ constexpr std::array kCommands = {
     CliCommand{"cdplayer-ini", text::kCliSynopsisCdPlayerIni, text::kCliSummaryCdPlayerIni, RunCdPlayerIniCommand},
     CliCommand{"query", text::kCliSynopsisQuery, text::kCliSummaryQuery, RunQueryCommand},
     CliCommand{"submit", text::kCliSynopsisSubmit, text::kCliSummarySubmit, RunSubmitCommand},
+    CliCommand{"play", text::kCliSynopsisPlay, text::kCliSummaryPlay, RunPlayCommand},
+    CliCommand{"eject", text::kCliSynopsisEject, text::kCliSummaryEject, RunEjectCommand},
+    CliCommand{"volume", text::kCliSynopsisVolume, text::kCliSummaryVolume, RunVolumeCommand},
     CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand},
     CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command},
+    CliCommand{"encode-ogg", text::kCliSynopsisEncodeOgg, text::kCliSummaryEncodeOgg, RunEncodeOggCommand},
+    CliCommand{"decode", text::kCliSynopsisDecode, text::kCliSummaryDecode, RunDecodeCommand},
     CliCommand{"normalize", text::kCliSynopsisNormalize, text::kCliSummaryNormalize, RunNormalizeCommand},
 };
 

@@ -55,11 +55,16 @@ int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);
 int RunRipCommand(const CommandContext& context);
 int RunEncodeMp3Command(const CommandContext& context);
+int RunEncodeOggCommand(const CommandContext& context);
+int RunDecodeCommand(const CommandContext& context);
 int RunDevicesCommand(const CommandContext& context);
 int RunTocCommand(const CommandContext& context);
 int RunInfoCommand(const CommandContext& context);
 int RunCdPlayerIniCommand(const CommandContext& context);
 int RunQueryCommand(const CommandContext& context);
+int RunPlayCommand(const CommandContext& context);
+int RunEjectCommand(const CommandContext& context);
+int RunVolumeCommand(const CommandContext& context);
 int RunSubmitCommand(const CommandContext& context);
 
 }  // namespace sonvarek

@@ -96,11 +96,6 @@ int RunRipCommand(const CommandContext& context) {
   Settings& settings = disc.settings;
   StreamNotice& notice = disc.notice;
   if (int status = ApplyOverrides(*options, settings, context.err); status != kExitOk) return status;
-  // There is no Ogg Vorbis encoder yet: refused before the drive is even opened.
-  if (OutputFormatOf(settings) == OutputFormat::Ogg) {
-    TellUser(context.err, text::kCliOggNotAvailable);
-    return kExitFailed;
-  }
 
   // The disc loads as in the main window, texts of the local disc database included;
   // the texts given here name this run's files only and are never saved.

@@ -137,8 +137,8 @@ void CdPlayer::Tick() {
   int32_t absolute = 0;
   int32_t status = 0;
   if (!output_.Position(relative, absolute, status)) return;
-  if (status == kAudioStatusCompleted) return Next();
-  if (status != kAudioStatusPlaying) return;
+  if (status == kAudioCompleted) return Next();
+  if (status != kAudioPlaying) return;
   int32_t seconds = relative / static_cast<int32_t>(kSectorsPerSecond);
   if (seconds / 60 > kLongestMinutes) return;
   sliderPosition_ = seconds + kSliderLead;

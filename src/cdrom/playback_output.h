@@ -6,11 +6,6 @@
 
 namespace sonvarek {
 
-// The audio status of READ SUB-CHANNEL that the player acts on.
-inline constexpr int32_t kAudioStatusPlaying = 0x11;
-inline constexpr int32_t kAudioStatusPaused = 0x12;
-inline constexpr int32_t kAudioStatusCompleted = 0x13;
-
 // Where CD audio is played: the drive's own audio output, or the sound system. Each
 // command says whether it was carried out; the player never reports failures, it
 // just finds no playing status on its next tick.
@@ -23,7 +18,7 @@ class PlaybackOutput {
   virtual bool Pause(bool pause) = 0;
   virtual bool Stop() = 0;
   // Sectors into the current track (relative) and into the disc (absolute), and the
-  // audio status (0x11 playing, 0x12 paused, 0x13 completed, other: nothing).
+  // audio status (kAudioPlaying, kAudioPaused, kAudioCompleted; anything else: none).
   virtual bool Position(int32_t& relative, int32_t& absolute, int32_t& status) = 0;
 };
 

@@ -39,6 +39,7 @@ struct Settings {
   int32_t RetryTimes = 5;
   int32_t DisableAutoPlay = 1;
   int32_t StopPlayExit = 1;
+  int32_t PlaybackOutput = 0;  // 0: through the sound system (digital), 1: the drive's own output
   int32_t BufferSize = 26;  // sectors per read request, 1..255
   int32_t DeviceType = 0;
 

@@ -82,6 +82,7 @@ const std::vector<Key>& SettingKeys() {
     // One read request carries at most 255 sectors (255 × 2352 bytes), the options page's range.
     k.push_back(IntKey{"CDROM", "BufferSize", SETTING(BufferSize), OutsideBecomes<1, 255, 26>});
     k.push_back(IntKey{"CDROM", "DeviceType", SETTING(DeviceType), OutsideBecomes<0, 11, 0>});
+    k.push_back(IntKey{"CDROM", "PlaybackOutput", SETTING(PlaybackOutput), OutsideBecomes<0, 1, 0>});
 
     k.push_back(IntKey{"COLOR", "TextColor", SETTING(TextColor)});
     k.push_back(IntKey{"COLOR", "TextSelColor", SETTING(TextSelColor)});

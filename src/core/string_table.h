@@ -66,6 +66,9 @@ inline constexpr char kPlaylistDefaultExtension[] = "*.m3u";
 inline constexpr char kPlaylistCreated[] = "Play list file was successfully created!";
 inline constexpr char kPlaylistFailed[] = "An Error occurred when creating play list file.";
 
+// Master volume
+inline constexpr char kCantFindVolumeProgram[] = "Can't find the system volume control program!";
+
 // Command line
 inline constexpr char kCliPrefix[] = "sonvarek: ";
 inline constexpr char kCliUsageHead[] = "Usage: sonvarek [--home DIR] COMMAND [OPTIONS]\n\nCommands:\n";
@@ -85,6 +88,10 @@ inline constexpr char kCliSynopsisRip[] = "rip [--device N | --image FILE] [OPTI
 inline constexpr char kCliSummaryRip[] = "rip tracks of a disc to MP3, WAV or Ogg files";
 inline constexpr char kCliSynopsisEncodeMp3[] = "encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...";
 inline constexpr char kCliSummaryEncodeMp3[] = "encode WAV files to MP3 with the MP3 settings";
+inline constexpr char kCliSynopsisEncodeOgg[] = "encode-ogg [--quality Q] [--output DIR] FILE...";
+inline constexpr char kCliSummaryEncodeOgg[] = "encode WAV files to Ogg Vorbis with the Ogg Vorbis settings";
+inline constexpr char kCliSynopsisDecode[] = "decode [--output DIR] FILE...";
+inline constexpr char kCliSummaryDecode[] = "decode MP3 files to WAV";
 inline constexpr char kCliSynopsisNormalize[] = "normalize [--ratio N] FILE...";
 inline constexpr char kCliSummaryNormalize[] = "normalize WAV files in place to N % of full scale";
 inline constexpr char kCliUnknownCommand[] = "unknown command '%s'";
@@ -126,15 +133,36 @@ inline constexpr char kCliNoSuchCandidate[] = "there is no candidate %d (%d foun
 inline constexpr char kCliCandidate[] = "%d  %s  %s / %s";  // number, category, artist, album
 inline constexpr char kCliGenreValue[] = "--genre takes one of blues classical country data folk jazz misc newage reggae rock soundtrack, not '%s'";
 inline constexpr char kCliSubmitted[] = "Successfully Submitted. Thanks. Your CD information will be available soon.";
+inline constexpr char kCliSynopsisPlay[] = "play [--device N | --image FILE] [--tracks LIST] [--playback digital|drive]";
+inline constexpr char kCliSummaryPlay[] = "play the checked tracks (Space pause, n next, p previous, q stop)";
+inline constexpr char kCliPlayUsage[] =
+    "usage: play [--device N | --image FILE] [--tracks LIST] [--playback digital|drive]";
+inline constexpr char kCliNothingPlays[] = "nothing plays: the drive or the sound output did not start";
+inline constexpr char kCliSynopsisEject[] = "eject [--device N | --image FILE]";
+inline constexpr char kCliSummaryEject[] = "save the disc's texts and eject it";
+inline constexpr char kCliEjectUsage[] = "usage: eject [--device N | --image FILE]";
 inline constexpr char kCliSynopsisCdPlayerIni[] = "cdplayer-ini import|export [--device N | --image FILE]";
 inline constexpr char kCliSummaryCdPlayerIni[] = "exchange the disc's titles with cdplayer.ini";
 inline constexpr char kCliCdPlayerIniUsage[] = "usage: cdplayer-ini import|export [--device N | --image FILE]";
 inline constexpr char kCliCdPlayerIniExported[] = "exported to section [%s] of %s";
 inline constexpr char kCliSettingsArguments[] = "settings takes no arguments";
+inline constexpr char kCliSynopsisVolume[] = "volume [VALUE]";
+inline constexpr char kCliSummaryVolume[] = "print the master volume, or set it to VALUE";
+inline constexpr char kCliVolumeUsage[] = "usage: volume [VALUE]";
+inline constexpr char kCliVolumeNotNumber[] = "volume takes a whole number, not '%s'";
+inline constexpr char kCliVolume[] = "volume %ld (%ld .. %ld)";  // volume, minimum, maximum
+inline constexpr char kCliVolumeOutOfRange[] = "volume %ld lies outside the master volume's range %ld .. %ld";
+inline constexpr char kCliNoMasterVolume[] =
+    "there is no master volume control (ALSA's default mixer, element Master or PCM, could not be opened)";
 inline constexpr char kCliBitrateValues[] = "--bitrate takes one of 32 40 48 56 64 80 96 112 128 160 192 224 256 320";
 inline constexpr char kCliVbrValues[] = "--vbr takes a quality from 0 (best) to 8";
 inline constexpr char kCliEncodeUnknownOption[] = "encode-mp3: unknown option or missing value '%s'";
 inline constexpr char kCliEncodeNeedsFiles[] = "encode-mp3 needs at least one WAV file";
+inline constexpr char kCliQualityValues[] = "--quality takes a quality from 1 (smallest) to 100 (best)";
+inline constexpr char kCliEncodeOggUnknownOption[] = "encode-ogg: unknown option or missing value '%s'";
+inline constexpr char kCliEncodeOggNeedsFiles[] = "encode-ogg needs at least one WAV file";
+inline constexpr char kCliDecodeUnknownOption[] = "decode: unknown option or missing value '%s'";
+inline constexpr char kCliDecodeNeedsFiles[] = "decode needs at least one MP3 file";
 inline constexpr char kCliRatioValues[] = "--ratio takes a percentage from 1 to 100";
 inline constexpr char kCliNormalizeUnknownOption[] = "normalize: unknown option '%s'";
 inline constexpr char kCliNormalizeNeedsFiles[] = "normalize needs at least one WAV file";
@@ -143,8 +171,6 @@ inline constexpr char kCliRipUsage[] =
     "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]...";
 inline constexpr char kCliRipUnexpected[] = "rip: unexpected '%s %s'";
 inline constexpr char kCliTracksNoAudio[] = "--tracks '%s' names no audio tracks of this disc";
-inline constexpr char kCliOggNotAvailable[] =
-    "Ogg Vorbis output is not available in this version; choose --format mp3 or --format wav";
 
 // WAV files
 inline constexpr char kTemporaryWaveFile[] = "Temporary Wave File";
@@ -168,6 +194,8 @@ inline constexpr char kImagePastLongestDisc[] = "the disc image runs past 99:59:
 inline constexpr char kPlayingFormat[] = "Playing : %s";
 inline constexpr char kPausedFormat[] = "Paused : %s";
 inline constexpr char kHighlightTrackToPlay[] = "Please highlight a track to play it.";
+inline constexpr char kNoSoundOutput[] = "No sound output: %s";
+inline constexpr char kPlaybackReadError[] = "Sector %u could not be read; it plays as silence";
 inline constexpr char kPleaseInsertAnAudioCd[] = "Please Insert An Audio CD!";
 // The drive types of setting DeviceType, in index order (the CD-ROM page's Type list).
 inline constexpr const char* kDriveTypeNames[] = {"GENERIC", "TOSHIBA", "IBM",     "NEC",     "DEC",  "KODAK",

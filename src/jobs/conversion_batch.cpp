@@ -3,7 +3,9 @@
 #include "core/output_naming.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
+#include "jobs/mp3_decoding_step.h"
 #include "jobs/mp3_encoding_step.h"
+#include "jobs/ogg_encoding_step.h"
 #include "jobs/wav_normalizer.h"
 
 namespace sonvarek {
@@ -56,11 +58,8 @@ StepTable ProgramSteps(const Mp3EncoderLibrary* library, JobStep extract) {
   StepTable steps;
   steps.extract = extract ? std::move(extract) : Unavailable("CD extraction");
   steps.encodeMp3 = Mp3EncodingStep(library);
-  steps.encodeOgg = Unavailable("Ogg Vorbis encoding");
-  steps.decode = [](const std::string&, const std::string&, int32_t, ConversionBatch& batch) {
-    batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string("MP3 decoding")));
-    return 0;
-  };
+  steps.encodeOgg = OggEncodingStep();
+  steps.decode = Mp3DecodingStep();
   steps.normalize = [](ConversionBatch& batch) { return NormalizeWavFile(batch.CurrentJob().sourceName, batch); };
   return steps;
 }

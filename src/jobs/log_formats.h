@@ -17,6 +17,8 @@ inline constexpr char kErrorCantOpenTemporaryFile[] = "(%s) Error: Cannot open t
 inline constexpr char kErrorNotEnoughSpace[] = "(%s) Error: Not enough free disk space at disk: %s!";
 inline constexpr char kErrorEncodeChunk[] = "(%s) Error: Encoder function beEncodeChunk() failed!";
 inline constexpr char kErrorDeinitStream[] = "(%s) Error: Encoder function beDeinitStream() failed!";
+inline constexpr char kErrorInitializeOggEncoder[] = "(%s) Error: Error initialize ogg encoder!";
+inline constexpr char kErrorOggEncoding[] = "(%s) Error: The Vorbis encoder failed on %s!";
 inline constexpr char kErrorSystem[] = "(%s) Error: %s!\n";
 inline constexpr char kFileOperationError[] = "File operation error, error cause:%s";
 inline constexpr char kWavCantOpen[] = "[%s] Error: Can't open file %s!";
@@ -31,6 +33,20 @@ inline constexpr char kErrorOutputClash[] = "(%s) Error: %s and %s would both be
 inline constexpr char kNotDone[] = "(%s) Not done: %s";
 inline constexpr char kErrorWavTooLarge[] = "(%s) Error: %s is too long for a WAV file (at most 4 GiB)!";
 inline constexpr char kErrorWriteFile[] = "[%s] Error: Can't write file %s: %s!";
+// The MP3 decoding step's lines.
+inline constexpr char kDecodeFile[] = "[%s] Decode file %s";
+inline constexpr char kDecodeCantOpenInput[] = "[%s] Can't open input files %s";
+inline constexpr char kDecodeCantAllocateBuffer[] = "[%s] Can't allocate buffer while decoding.";
+inline constexpr char kDecodeReadError[] = "[%s] File read error while decoding.";
+inline constexpr char kDecodeBadFile[] = "[%s] Bad or unsupported MPEG file.";
+inline constexpr char kDecodeCantOpenOutput[] = "[%s] Can't open output file %s.";
+inline constexpr char kDecodeCantAllocatePcm[] = "[%s] Can't allocate PCM buffer.";
+inline constexpr char kDecodeInitFailed[] = "[%s] Decoder initialization fail.";
+inline constexpr char kDecodeWriteError[] = "[%s] File write error.";
+inline constexpr char kDecodeWavFull[] = "[%s] File write error: a WAV file holds at most 4 GiB.";
+inline constexpr char kDecodeUserCanceled[] = "[%s] User canceled.";
+inline constexpr char kDecodeBadSync[] = "[%s] Bad Sync. in MPEG file.";
+inline constexpr char kDecodeOk[] = "[%s] Decode MPEG file OK!";
 
 // The time stamp's own format.
 inline constexpr char kTimeStamp[] = "%Y-%m-%d %H:%M:%S";

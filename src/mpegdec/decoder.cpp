@@ -8,12 +8,10 @@
 #include "mpegdec/layer3.h"
 
 namespace sonvarek::mpegdec {
-namespace detail {
+Decoder::Decoder() : state_(std::make_unique<detail::DecoderState>()) {}
+Decoder::~Decoder() = default;
 
-DecoderState& State() {
-  static DecoderState state;
-  return state;
-}
+namespace detail {
 
 int32_t stream_frame_length(const DecoderState& state, const uint8_t* input, int32_t available, MpegHeader& header) {
   if (input == nullptr || available < 4 || !DecodeHeaderFields(input, header)) return 0;
@@ -59,9 +57,8 @@ detail::FrameDecoder frame_decoder_for(const MpegHeader& header, bool fixed) {
 }
 
 // Full rate, floating point or fixed point.
-int32_t full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t convert_code,
-                  int32_t freq_limit, bool fixed) {
-  DecoderState& state = detail::State();
+int32_t full_init(DecoderState& state, const MpegHeader& header, int32_t framebytes, int32_t reduction_code,
+                  int32_t convert_code, int32_t freq_limit, bool fixed) {
   state.initialised = false;
   state.eight_khz.initialised = false;
   state.info = DecoderInfo{};
@@ -101,24 +98,24 @@ int32_t full_init(const MpegHeader& header, int32_t framebytes, int32_t reductio
   return 1;
 }
 
-int32_t float_full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t /*transform_code*/,
-                        int32_t convert_code, int32_t freq_limit) {
-  return full_init(header, framebytes, reduction_code, convert_code, freq_limit, false);
+int32_t float_full_init(Decoder& decoder, const MpegHeader& header, int32_t framebytes, int32_t reduction_code,
+                        int32_t /*transform_code*/, int32_t convert_code, int32_t freq_limit) {
+  return full_init(decoder.state(), header, framebytes, reduction_code, convert_code, freq_limit, false);
 }
 
-int32_t integer_full_init(const MpegHeader& header, int32_t framebytes, int32_t reduction_code, int32_t /*transform_code*/,
-                          int32_t convert_code, int32_t freq_limit) {
-  return full_init(header, framebytes, reduction_code, convert_code, freq_limit, true);
+int32_t integer_full_init(Decoder& decoder, const MpegHeader& header, int32_t framebytes, int32_t reduction_code,
+                          int32_t /*transform_code*/, int32_t convert_code, int32_t freq_limit) {
+  return full_init(decoder.state(), header, framebytes, reduction_code, convert_code, freq_limit, true);
 }
 
-int32_t full_info(DecoderInfo& info) {
-  const DecoderState& state = detail::State();
+int32_t full_info(const Decoder& decoder, DecoderInfo& info) {
+  const DecoderState& state = decoder.state();
   info = state.initialised ? state.info : DecoderInfo{};
   return state.initialised ? 1 : 0;
 }
 
-FrameResult full_decode(const uint8_t* input, int32_t available, uint8_t* output) {
-  DecoderState& state = detail::State();
+FrameResult full_decode(Decoder& decoder, const uint8_t* input, int32_t available, uint8_t* output) {
+  DecoderState& state = decoder.state();
   if (!state.initialised || output == nullptr) return {};
   return state.decode_frame(state, input, available, output);
 }
@@ -133,9 +130,9 @@ EightKhzOutput eight_khz_output(int32_t convert_code) {
 
 // 8 kHz output: the full-rate decoder at a quarter (MPEG-1) or half (MPEG-2) rate with the
 // 3200 Hz limit, one channel, resampled by linear interpolation in eighths of a sample.
-int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*reduction_code*/, int32_t /*transform_code*/,
-                       int32_t convert_code, int32_t /*freq_limit*/) {
-  DecoderState& state = detail::State();
+int32_t eight_khz_init(Decoder& decoder, const MpegHeader& header, int32_t framebytes, int32_t /*reduction_code*/,
+                       int32_t /*transform_code*/, int32_t convert_code, int32_t /*freq_limit*/) {
+  DecoderState& state = decoder.state();
   if (header.sync == 2) {
     state.initialised = false;
     state.eight_khz.initialised = false;
@@ -144,7 +141,7 @@ int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*r
   const int32_t reduction = header.id == 1 ? kQuarterRate : kHalfRate;
   const int32_t channels = convert_code & kConvertChannelMask;
   const int32_t conversion = channels == kKeepChannels ? kMixChannels : channels;
-  if (float_full_init(header, framebytes, reduction, 0, conversion, 3200) == 0) return 0;
+  if (full_init(state, header, framebytes, reduction, conversion, 3200, false) == 0) return 0;
   detail::EightKhzState& eight = state.eight_khz;
   eight.kind = eight_khz_output(convert_code);
   eight.step = (HeaderSampleRate(header) / 1000) >> reduction;
@@ -162,8 +159,8 @@ int32_t eight_khz_init(const MpegHeader& header, int32_t framebytes, int32_t /*r
   return 1;
 }
 
-int32_t eight_khz_info(DecoderInfo& info) {
-  const DecoderState& state = detail::State();
+int32_t eight_khz_info(const Decoder& decoder, DecoderInfo& info) {
+  const DecoderState& state = decoder.state();
   const bool ready = state.initialised && state.eight_khz.initialised;
   info = ready ? state.eight_khz.info : DecoderInfo{};
   return ready ? 1 : 0;
@@ -180,8 +177,8 @@ void eight_khz_put(const detail::EightKhzState& eight, int32_t sample, uint8_t* 
   }
 }
 
-FrameResult eight_khz_decode(const uint8_t* input, int32_t available, uint8_t* output) {
-  DecoderState& state = detail::State();
+FrameResult eight_khz_decode(Decoder& decoder, const uint8_t* input, int32_t available, uint8_t* output) {
+  DecoderState& state = decoder.state();
   if (!state.initialised || !state.eight_khz.initialised || output == nullptr) return {};
   detail::EightKhzState& eight = state.eight_khz;
   FrameResult frame = state.decode_frame(state, input, available, eight.decoded);

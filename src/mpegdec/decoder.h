@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "mpegdec/mpeg_header.h"
 
 namespace sonvarek::mpegdec {
+
+namespace detail {
+struct DecoderState;
+}
 
 // Init's option codes keep the numbers callers pass; these name them where code decides by them.
 
@@ -43,10 +48,28 @@ struct FrameResult {
   int32_t out_bytes = 0;
 };
 
-// One decoder variant. There is one decoder instance per process: the operations share
-// module-wide state, are not re-entrant, and serve one stream at a time.
+// One stream's decoder: the bit reservoir, the overlap and synthesis history and one frame's
+// scratch, kept on the heap (tens of kilobytes). The variants work on the object they are
+// given, so two objects decode two streams side by side without sharing anything; an object
+// serves one stream at a time (each Init starts a new one) and one thread at a time.
+class Decoder {
+ public:
+  Decoder();
+  ~Decoder();
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
+
+  detail::DecoderState& state() { return *state_; }
+  const detail::DecoderState& state() const { return *state_; }
+
+ private:
+  const std::unique_ptr<detail::DecoderState> state_;
+};
+
+// One decoder variant: three operations on a Decoder, which the variant's Init prepares. A
+// Decoder initialised by one variant is decoded by that variant; Init by another starts over.
 //
-// Init(header, framebytes, reduction_code, transform_code, convert_code, freq_limit)
+// Init(decoder, header, framebytes, reduction_code, transform_code, convert_code, freq_limit)
 //   Prepares for the stream whose first frame has `header`; `framebytes` is what ParseHeader
 //   returned for it. Returns 1, or 0 for a stream the variant does not decode (the state is
 //   then uninitialised and Decode refuses every frame). Tables are built on the first call;
@@ -58,9 +81,9 @@ struct FrameResult {
 //   freq_limit: highest frequency worth decoding in Hz (below 1000 counts as 1000); it caps
 //     the subbands decoded at (S/2 + 64 * freq_limit) / S, and never more than 31, 15 or 8
 //     for reduction 0, 1, 2.
-// Info(info)
+// Info(decoder, info)
 //   Fills `info` and returns 1 after a successful Init; otherwise zeroes it and returns 0.
-// Decode(input, available, output)
+// Decode(decoder, input, available, output)
 //   Decodes the frame whose header is at `input`, with `available` bytes readable from it,
 //   into `output`, which must hold `outvalues` samples of `bits` bits. The frame length comes
 //   from the frame's own header (the Init length for free format), so variable bit rate
@@ -73,10 +96,10 @@ struct FrameResult {
 //   `convert_code` says, mixing when it says to keep both). Nothing outside `input`
 //   [0, available) and `output` [0, outvalues samples) is ever read or written.
 struct DecoderVariant {
-  int32_t (*Init)(const MpegHeader& header, int32_t framebytes, int32_t reduction_code,
+  int32_t (*Init)(Decoder& decoder, const MpegHeader& header, int32_t framebytes, int32_t reduction_code,
                   int32_t transform_code, int32_t convert_code, int32_t freq_limit);
-  int32_t (*Info)(DecoderInfo& info);
-  FrameResult (*Decode)(const uint8_t* input, int32_t available, uint8_t* output);
+  int32_t (*Info)(const Decoder& decoder, DecoderInfo& info);
+  FrameResult (*Decode)(Decoder& decoder, const uint8_t* input, int32_t available, uint8_t* output);
 };
 
 // [arithmetic][output]: row 0 floating point, 1 integer; column 0 full rate, 1 8 kHz.

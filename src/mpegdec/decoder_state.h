@@ -35,7 +35,7 @@ struct DecoderState;
 using FrameDecoder = FrameResult (*)(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
 
 // Everything one stream's decoding keeps between frames, plus the scratch of one frame, so
-// that nothing is allocated per frame. One instance serves the module (see decoder.h).
+// that nothing is allocated per frame. Each Decoder owns one (see decoder.h).
 struct DecoderState {
   bool initialised = false;
   FrameDecoder decode_frame = nullptr;  // chosen by the layer at Init
@@ -65,8 +65,6 @@ struct DecoderState {
   int32_t l12_fixed_samples[2][32][36];
   FixedSynthState fixed_synth[2];
 };
-
-DecoderState& State();
 
 // The length with its padding slot of the frame at `input`, whose header is decoded into
 // `header`; 0 when that is not a frame of the stream given to Init (the frame routine is

@@ -20,7 +20,7 @@ struct L2AllocationTable {
 // `free_format_bytes` (the frame length without padding) gives, whatever its value.
 const L2AllocationTable* l12_allocation_table(const MpegHeader& header, int32_t free_format_bytes);
 
-// Decode one Layer I or Layer II frame with the module state (see DecoderVariant::Decode).
+// Decode one Layer I or Layer II frame with one stream's state (see DecoderVariant::Decode).
 FrameResult l1_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
 FrameResult l2_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
 // The same in fixed point only (the integer variant): no floating point per frame.

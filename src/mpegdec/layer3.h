@@ -100,7 +100,7 @@ void l3_stereo(const DecoderTables& tables, const MpegHeader& header, const Gran
 void l3_hybrid(const DecoderTables& tables, const GranuleInfo& gi, int band_table, int long_lines_mixed,
                int nonzero, int subbands, float* spectrum, float* reordered, float (*overlap)[18], float (*out)[kSlotStride]);
 
-// Decodes one Layer III frame with the module state (see DecoderVariant::Decode).
+// Decodes one Layer III frame with one stream's state (see DecoderVariant::Decode).
 FrameResult l3_decode_frame(DecoderState& state, const uint8_t* input, int32_t available, uint8_t* output);
 
 }  // namespace sonvarek::mpegdec::detail

@@ -63,13 +63,16 @@ StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* da
   if (at >= size) return result;
   MpegHeader header;
   const int32_t first_length = ParseHeaderAt(data, size, at, header);
-  if (first_length <= 0 || variant.Init(header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) return result;
+  Decoder decoder;
+  if (first_length <= 0 || variant.Init(decoder, header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) {
+    return result;
+  }
   result.initialised = true;
-  variant.Info(result.info);
+  variant.Info(decoder, result.info);
   std::vector<uint8_t> frame_pcm(kMaxFrameOutputBytes);
   while (at + 4 <= size) {
     const int32_t available = static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20));
-    const FrameResult frame = variant.Decode(data + at, available, frame_pcm.data());
+    const FrameResult frame = variant.Decode(decoder, data + at, available, frame_pcm.data());
     if (frame.in_bytes <= 0) {
       ++result.refused;
       at = FindFrame(data, size, at + 1, header.option);

@@ -42,8 +42,8 @@ struct StreamDecodeResult {
 };
 
 // Skips a leading ID3v2 tag and a VBR information frame, finds the first frame of any layer,
-// resynchronises on frames of its layer, initialises `variant` from the first
-// frame and decodes every frame, resynchronising byte by byte after a refused one.
+// resynchronises on frames of its layer, initialises `variant` on a Decoder of its own from the
+// first frame and decodes every frame, resynchronising byte by byte after a refused one.
 StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size,
                                 int32_t reduction_code = kFullRate, int32_t convert_code = kKeepChannels,
                                 int32_t freq_limit = kFullBandLimit);

@@ -131,8 +131,7 @@ TEST_F(CliRipTest, ABadRequestIsRefusedBeforeAnythingIsRipped) {
       {"--format flac", 64, "usage: rip"},
       // Mistakes that are not in the command's words end with status 1.
       {"--output " + ShellQuoted(temp / "blocker/out"), 1, "Can't open  output directory!"},
-      {"--format ogg", 1, "Ogg Vorbis output is not available"},
-      {"", 1, "Ogg Vorbis output is not available", "[General]\nOutputFormat=2\n"},
+      {"--format ogg --tracks 9", 64, "names no audio tracks", "[General]\nOutputFormat=2\n"},
   };
   for (const Case& c : cases) {
     test::WriteWholeFile(temp / "home/Settings.ini", c.settings);
@@ -234,6 +233,30 @@ TEST_F(CliRipTest, RipsToValidTaggedMp3FilesAndLeavesNoTemporaryFile) {
   }
   EXPECT_EQ(TemporaryFiles(), 0u);
   EXPECT_NE(result.out.find("Encoding(02/02): Track 3"), std::string::npos) << result.out;
+}
+
+// Debian's vorbiscomment and oggdec read the files back.
+TEST_F(CliRipTest, RipsToOggFilesWithTheDiscTextsAndLeavesNoTemporaryFile) {
+  const std::string comments = "[Ogg Vorbis]\nTitle=1\nArtist=1\nAlbum=1\nTrackNo=1\n";
+  struct Case {
+    std::string format;
+    std::string settings;
+  };
+  for (const Case& c : {Case{"--format ogg", comments}, Case{"", comments + "[General]\nOutputFormat=2\n"}}) {
+    fs::remove_all(temp / "out");
+    test::WriteWholeFile(temp / "home/Settings.ini", c.settings);
+    test::ProgramResult result = Rip(c.format + " --tracks 2 --rule '<number>' --artist 'Björk' --album 'Homogenic'");
+    ASSERT_EQ(result.status, 0) << c.format << ": " << result.out;
+    EXPECT_EQ(test::FileNames(temp / "out"), std::vector<std::string>{"02.ogg"}) << c.format;
+    const std::string path = temp / "out/02.ogg";
+    // -R: the comments as stored (UTF-8), whatever the locale.
+    test::ProgramResult tags = test::RunProgram("LANG=C vorbiscomment -R -l " + ShellQuoted(path) + " 2>&1");
+    EXPECT_EQ(tags.out, "TITLE=Track 2\nARTIST=Björk\nALBUM=Homogenic\nTRACKNUMBER=02\n") << c.format;
+    test::ProgramResult decoded = test::RunProgram("oggdec -Q -R -o - " + ShellQuoted(path) + " | wc -c");
+    EXPECT_EQ(std::stol(decoded.out), static_cast<long>(tracks[1].Length()) * 2352) << c.format;
+    EXPECT_EQ(TemporaryFiles(), 0u) << c.format;
+    EXPECT_NE(result.out.find("Encoding(01/01): Track 2"), std::string::npos) << result.out;
+  }
 }
 
 TEST_F(CliRipTest, NormalizingScalesAClippedTrackByItsPeak) {

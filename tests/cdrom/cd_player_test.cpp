@@ -152,7 +152,7 @@ class ScriptedOutput final : public PlaybackOutput {
   bool Stop() override { return true; }
   bool Position(int32_t& relative, int32_t& absolute, int32_t& status) override {
     relative = absolute = this->relative;
-    status = kAudioStatusPlaying;
+    status = kAudioPlaying;
     return true;
   }
   int32_t relative = 0;

@@ -19,9 +19,10 @@ const MpegHeader kLayer1 = HeaderOf({0xFF, 0xFF, 0xC8, 0x00});
 const MpegHeader kLayer2NoTable = HeaderOf({0xFF, 0xFD, 0x34, 0x00});  // two channels at 56 kbit/s
 
 DecoderInfo InitAndInfo(const MpegHeader& header, int32_t reduction, int32_t convert, int32_t freq_limit = 24000) {
+  Decoder decoder;
   DecoderInfo info;
-  EXPECT_EQ(DecoderTable[0][0].Init(header, 417, reduction, 0, convert, freq_limit), 1);
-  EXPECT_EQ(DecoderTable[0][0].Info(info), 1);
+  EXPECT_EQ(DecoderTable[0][0].Init(decoder, header, 417, reduction, 0, convert, freq_limit), 1);
+  EXPECT_EQ(DecoderTable[0][0].Info(decoder, info), 1);
   return info;
 }
 
@@ -41,17 +42,18 @@ TEST(DecoderTable, VariantChoiceFollowsTheIntegerAnd8kHzFlags) {
 }
 
 TEST(DecoderTable, IntegerVariantRefusesLayer3AndInitFailureLeavesNothingToDecode) {
-  EXPECT_EQ(DecoderTable[1][0].Init(kStereo44, 417, 0, 0, 0, 24000), 0);
-  ASSERT_EQ(DecoderTable[0][0].Init(kStereo44, 417, 0, 0, 0, 24000), 1);
+  Decoder decoder;
+  EXPECT_EQ(DecoderTable[1][0].Init(decoder, kStereo44, 417, 0, 0, 0, 24000), 0);
+  ASSERT_EQ(DecoderTable[0][0].Init(decoder, kStereo44, 417, 0, 0, 0, 24000), 1);
   // A failed Init of the full-rate variant leaves it uninitialised.
-  EXPECT_EQ(DecoderTable[0][0].Init(kLayer2NoTable, 144, 0, 0, 0, 24000), 0);
+  EXPECT_EQ(DecoderTable[0][0].Init(decoder, kLayer2NoTable, 144, 0, 0, 0, 24000), 0);
   DecoderInfo info;
   info.channels = 7;
-  EXPECT_EQ(DecoderTable[0][0].Info(info), 0);
+  EXPECT_EQ(DecoderTable[0][0].Info(decoder, info), 0);
   EXPECT_EQ(info.channels, 0);
   const std::vector<uint8_t> frame = {0xFF, 0xFB, 0x90, 0x00};
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
-  EXPECT_LE(DecoderTable[0][0].Decode(frame.data(), 4, pcm.data()).in_bytes, 0);
+  EXPECT_LE(DecoderTable[0][0].Decode(decoder, frame.data(), 4, pcm.data()).in_bytes, 0);
 }
 
 // Every allocation-table choice of Layer II: MPEG-1 by sampling rate, bit rate per channel and
@@ -76,15 +78,16 @@ TEST(DecoderInit, Layer2AllocationTableFollowsRateAndMode) {
       {0xFD, 0xC0, 0xC0, 0},  {0xFD, 0xE0, 0xC0, 0},   // one channel at 224, 384 kbit/s
       {0xF5, 0x10, 0xC0, 30}, {0xF5, 0xE4, 0x00, 30},  // MPEG-2: 8 and 160 kbit/s
   };
+  Decoder decoder;
   for (const Case& c : cases) {
     const MpegHeader header = HeaderOf({0xFF, c.byte1, c.byte2, c.byte3});
     const detail::L2AllocationTable* table = detail::l12_allocation_table(header, 500);
     EXPECT_EQ(table == nullptr ? 0 : table->sblimit, c.sblimit) << std::hex << int{c.byte1} << " " << int{c.byte2} << " " << int{c.byte3};
-    EXPECT_EQ(DecoderTable[0][0].Init(header, 500, 0, 0, 0, 24000), c.sblimit != 0 ? 1 : 0);
+    EXPECT_EQ(DecoderTable[0][0].Init(decoder, header, 500, 0, 0, 0, 24000), c.sblimit != 0 ? 1 : 0);
   }
   MpegHeader reserved_rate = HeaderOf({0xFF, 0xFD, 0xA4, 0x00});
   reserved_rate.sr_index = 3;
-  EXPECT_EQ(DecoderTable[0][0].Init(reserved_rate, 500, 0, 0, 0, 24000), 0);
+  EXPECT_EQ(DecoderTable[0][0].Init(decoder, reserved_rate, 500, 0, 0, 0, 24000), 0);
 }
 
 TEST(DecoderInit, LayersOneAndTwoReportTheirFrameSizes) {
@@ -98,10 +101,11 @@ TEST(DecoderInit, LayersOneAndTwoReportTheirFrameSizes) {
       {{0xFF, 0xFD, 0xA4, 0x00}, 0, 0, 2304, 48000}, // Layer II stereo
       {{0xFF, 0xF5, 0xE4, 0x00}, 0, 1, 1152, 12000}, // MPEG-2 Layer II at 24 kHz: 1152 samples too
   };
+  Decoder decoder;
   for (const Case& c : cases) {
     DecoderInfo info;
-    ASSERT_EQ(DecoderTable[0][0].Init(HeaderOf(c.bytes), 500, c.reduction, 0, c.convert, 24000), 1);
-    ASSERT_EQ(DecoderTable[0][0].Info(info), 1);
+    ASSERT_EQ(DecoderTable[0][0].Init(decoder, HeaderOf(c.bytes), 500, c.reduction, 0, c.convert, 24000), 1);
+    ASSERT_EQ(DecoderTable[0][0].Info(decoder, info), 1);
     EXPECT_EQ(info.outvalues, c.outvalues);
     EXPECT_EQ(info.samprate, c.samprate);
   }
@@ -221,30 +225,31 @@ TEST(DecoderFrames, RefusesFramesThatDoNotBelongOrDoNotFit) {
   MpegHeader header;
   const int32_t length = ParseHeader(stream.data() + at, 4096, header);
   ASSERT_GT(length, 0);
-  const DecoderVariant& decoder = DecoderTable[0][0];
+  const DecoderVariant& variant = DecoderTable[0][0];
+  Decoder decoder;
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
   const uint8_t* frame = stream.data() + at;
   const int32_t frame_length = length + header.pad;
 
-  ASSERT_EQ(decoder.Init(header, length, 0, 0, 0, 24000), 1);
-  EXPECT_EQ(decoder.Decode(frame, frame_length - 1, pcm.data()).in_bytes, 0) << "frame longer than the input";
-  EXPECT_EQ(decoder.Decode(frame, frame_length, pcm.data()).in_bytes, frame_length);
+  ASSERT_EQ(variant.Init(decoder, header, length, 0, 0, 0, 24000), 1);
+  EXPECT_EQ(variant.Decode(decoder, frame, frame_length - 1, pcm.data()).in_bytes, 0) << "frame longer than the input";
+  EXPECT_EQ(variant.Decode(decoder, frame, frame_length, pcm.data()).in_bytes, frame_length);
 
   std::vector<uint8_t> changed(frame, frame + frame_length);
   changed[2] = static_cast<uint8_t>((changed[2] & ~0x0C) | 0x04);  // 48 kHz instead of 44.1
-  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "sampling rate changed";
+  EXPECT_EQ(variant.Decode(decoder, changed.data(), frame_length, pcm.data()).in_bytes, 0) << "sampling rate changed";
   changed.assign(frame, frame + frame_length);
   changed[1] = 0xF3;  // MPEG-2
-  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "version changed";
+  EXPECT_EQ(variant.Decode(decoder, changed.data(), frame_length, pcm.data()).in_bytes, 0) << "version changed";
   changed.assign(frame, frame + frame_length);
   changed[1] = 0xFD;  // Layer II
-  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "layer changed";
+  EXPECT_EQ(variant.Decode(decoder, changed.data(), frame_length, pcm.data()).in_bytes, 0) << "layer changed";
   changed.assign(frame, frame + frame_length);
   changed[0] = 0xFE;
-  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "no sync";
+  EXPECT_EQ(variant.Decode(decoder, changed.data(), frame_length, pcm.data()).in_bytes, 0) << "no sync";
   changed.assign(frame, frame + frame_length);
   changed[2] &= 0x0F;  // free format in a stream that is not
-  EXPECT_EQ(decoder.Decode(changed.data(), frame_length, pcm.data()).in_bytes, 0) << "free format";
+  EXPECT_EQ(variant.Decode(decoder, changed.data(), frame_length, pcm.data()).in_bytes, 0) << "free format";
 }
 
 TEST(DecoderFrames, MainDataAbove8192BytesIsRefused) {
@@ -257,11 +262,58 @@ TEST(DecoderFrames, MainDataAbove8192BytesIsRefused) {
   frame[2] = 0x00;
   frame[3] = 0xC0;
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
-  const DecoderVariant& decoder = DecoderTable[0][0];
-  ASSERT_EQ(decoder.Init(header, fits, 0, 0, 0, 24000), 1);
-  EXPECT_EQ(decoder.Decode(frame.data(), fits, pcm.data()).in_bytes, fits);
-  ASSERT_EQ(decoder.Init(header, fits + 1, 0, 0, 0, 24000), 1);
-  EXPECT_EQ(decoder.Decode(frame.data(), fits + 1, pcm.data()).in_bytes, 0);
+  const DecoderVariant& variant = DecoderTable[0][0];
+  Decoder decoder;
+  ASSERT_EQ(variant.Init(decoder, header, fits, 0, 0, 0, 24000), 1);
+  EXPECT_EQ(variant.Decode(decoder, frame.data(), fits, pcm.data()).in_bytes, fits);
+  ASSERT_EQ(variant.Init(decoder, header, fits + 1, 0, 0, 0, 24000), 1);
+  EXPECT_EQ(variant.Decode(decoder, frame.data(), fits + 1, pcm.data()).in_bytes, 0);
+}
+
+// Each Decoder keeps its own stream: streams decoded frame by frame in turn, Layer III with its
+// reservoir and overlap, Layer II through the integer variant's history, come out as each does
+// alone.
+TEST(DecoderObjects, StreamsDecodedInTurnMatchEachDecodedAlone) {
+  struct Walk {
+    Walk(const char* stream, const DecoderVariant& chosen) : name(stream), variant(chosen) {}
+    const char* name;
+    const DecoderVariant& variant;
+    std::vector<uint8_t> data;
+    Decoder decoder;
+    size_t at = 0;
+    int32_t layer = 0;
+    std::vector<uint8_t> pcm;
+  };
+  Walk walks[] = {{"l3-he_44khz", DecoderTable[0][0]}, {"l3-sin1k0db", DecoderTable[0][0]}, {"l2-fl10", DecoderTable[1][0]}};
+  for (Walk& walk : walks) {
+    walk.data = IsoBitstream(walk.name);
+    walk.at = FirstAudioFrame(walk.data.data(), walk.data.size());
+    MpegHeader header;
+    const int32_t length = ParseHeaderAt(walk.data.data(), walk.data.size(), walk.at, header);
+    ASSERT_EQ(walk.variant.Init(walk.decoder, header, length, 0, 0, 0, 24000), 1) << walk.name;
+    walk.layer = header.option;
+  }
+  std::vector<uint8_t> frame(kMaxFrameOutputBytes);
+  for (bool any = true; any;) {
+    any = false;
+    for (Walk& walk : walks) {
+      if (walk.at + 4 > walk.data.size()) continue;
+      any = true;
+      const auto available = static_cast<int32_t>(walk.data.size() - walk.at);
+      const FrameResult result = walk.variant.Decode(walk.decoder, walk.data.data() + walk.at, available, frame.data());
+      if (result.in_bytes <= 0) {
+        walk.at = FindFrame(walk.data.data(), walk.data.size(), walk.at + 1, walk.layer);
+        continue;
+      }
+      walk.pcm.insert(walk.pcm.end(), frame.begin(), frame.begin() + result.out_bytes);
+      walk.at += static_cast<size_t>(result.in_bytes);
+    }
+  }
+  for (const Walk& walk : walks) {
+    const StreamDecodeResult alone = DecodeStream(walk.variant, walk.data.data(), walk.data.size());
+    ASSERT_GT(alone.frames, 10) << walk.name;
+    EXPECT_TRUE(walk.pcm == alone.pcm) << walk.name << ": " << walk.pcm.size() << " bytes in turn, " << alone.pcm.size() << " alone";
+  }
 }
 
 }  // namespace

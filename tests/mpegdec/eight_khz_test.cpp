@@ -26,11 +26,12 @@ TEST(EightKhz, InitReportsOneChannelAt8000HzOfTheChosenKind) {
       {{0xFF, 0xFD, 0xA4, 0x00}, 13, 8, 10},  // Layer II
       {{0xFF, 0xF3, 0x80, 0xC0}, 8, 8, 0},    // MPEG-2 Layer III, single channel
   };
+  Decoder decoder;
   for (const Case& c : cases) {
     for (int row = 0; row < 2; ++row) {
       DecoderInfo info;
-      ASSERT_EQ(DecoderTable[row][1].Init(HeaderOf(c.bytes), 500, 0, 0, c.convert, 24000), 1);
-      ASSERT_EQ(DecoderTable[row][1].Info(info), 1);
+      ASSERT_EQ(DecoderTable[row][1].Init(decoder, HeaderOf(c.bytes), 500, 0, 0, c.convert, 24000), 1);
+      ASSERT_EQ(DecoderTable[row][1].Info(decoder, info), 1);
       EXPECT_EQ(info.channels, 1);
       EXPECT_EQ(info.samprate, 8000);
       EXPECT_EQ(info.bits, c.bits) << c.convert;
@@ -38,8 +39,8 @@ TEST(EightKhz, InitReportsOneChannelAt8000HzOfTheChosenKind) {
     }
   }
   DecoderInfo info;
-  EXPECT_EQ(DecoderTable[0][1].Init(HeaderOf({0xFF, 0xE3, 0x38, 0xC0}), 500, 0, 0, 12, 24000), 0);  // MPEG-2.5
-  EXPECT_EQ(DecoderTable[0][1].Info(info), 0);
+  EXPECT_EQ(DecoderTable[0][1].Init(decoder, HeaderOf({0xFF, 0xE3, 0x38, 0xC0}), 500, 0, 0, 12, 24000), 0);  // MPEG-2.5
+  EXPECT_EQ(DecoderTable[0][1].Info(decoder, info), 0);
 }
 
 // The interpolation rule in double precision over the full-rate decoder's output, with the

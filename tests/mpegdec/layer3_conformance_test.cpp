@@ -73,8 +73,9 @@ TEST(Layer3ConformanceModes, ChannelModeChangesKeepEachFrameExact) {
     stereo_at += static_cast<size_t>(length + header.pad);
   }
   const int32_t length = ParseHeader(bitstream.data() + stereo_at, 4096, header);
-  const DecoderVariant& decoder = DecoderTable[0][0];
-  ASSERT_EQ(decoder.Init(header, length, 0, 0, 0, 24000), 1);
+  const DecoderVariant& variant = DecoderTable[0][0];
+  Decoder decoder;
+  ASSERT_EQ(variant.Init(decoder, header, length, 0, 0, 0, 24000), 1);
 
   std::vector<int16_t> ours;  // each frame with its own channel count, as the reference
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
@@ -82,7 +83,8 @@ TEST(Layer3ConformanceModes, ChannelModeChangesKeepEachFrameExact) {
   while (at + 4 <= bitstream.size()) {
     MpegHeader frame_header;
     ASSERT_TRUE(DecodeHeaderFields(bitstream.data() + at, frame_header));
-    const FrameResult frame = decoder.Decode(bitstream.data() + at, static_cast<int32_t>(bitstream.size() - at), pcm.data());
+    const FrameResult frame =
+        variant.Decode(decoder, bitstream.data() + at, static_cast<int32_t>(bitstream.size() - at), pcm.data());
     if (frame.in_bytes <= 0) break;
     ASSERT_EQ(frame.out_bytes, 1152 * 4);
     const auto samples = BytesToSamples(std::vector<uint8_t>(pcm.begin(), pcm.begin() + frame.out_bytes));

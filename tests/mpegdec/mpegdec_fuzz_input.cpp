@@ -29,20 +29,21 @@ void FuzzDecodeInput(const uint8_t* data, size_t size) {
   int32_t bitrate = 0;
   ParseHeaderWithBitrate(data, bounded(0), header, bitrate);
 
-  const DecoderVariant& decoder = DecoderVariantFor(arithmetic, rate);
+  const DecoderVariant& chosen = DecoderVariantFor(arithmetic, rate);
+  Decoder decoder;
   size_t at = 0;
   bool initialised = false;
   for (; at + 4 <= size && at < 64 && !initialised; ++at) {
     const int32_t length = ParseHeader(data + at, bounded(at), header);
-    initialised = length > 0 && decoder.Init(header, length, reduction, 0, convert, freq_limit) == 1;
+    initialised = length > 0 && chosen.Init(decoder, header, length, reduction, 0, convert, freq_limit) == 1;
   }
   if (!initialised) return;
   --at;
   DecoderInfo info;
-  decoder.Info(info);
+  chosen.Info(decoder, info);
   std::vector<uint8_t> output(static_cast<size_t>(info.outvalues) * static_cast<size_t>(info.bits / 8));
   for (int steps = 0; at + 4 <= size && steps < 4096; ++steps) {
-    const FrameResult frame = decoder.Decode(data + at, bounded(at), output.data());
+    const FrameResult frame = chosen.Decode(decoder, data + at, bounded(at), output.data());
     if (frame.out_bytes < 0 || static_cast<size_t>(frame.out_bytes) > output.size()) __builtin_trap();
     at += frame.in_bytes > 0 ? static_cast<size_t>(frame.in_bytes) : 1;
   }

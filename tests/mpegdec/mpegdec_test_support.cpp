@@ -115,10 +115,10 @@ double TopBandResidualRms(const std::vector<int16_t>& ours, const std::vector<in
 
 namespace {
 
-int32_t init_all_subbands(const MpegHeader& header, int32_t framebytes, int32_t reduction, int32_t transform,
-                          int32_t convert, int32_t freq_limit) {
-  const int32_t ok = DecoderTable[0][0].Init(header, framebytes, reduction, transform, convert, freq_limit);
-  detail::State().subbands = 32;
+int32_t init_all_subbands(Decoder& decoder, const MpegHeader& header, int32_t framebytes, int32_t reduction,
+                          int32_t transform, int32_t convert, int32_t freq_limit) {
+  const int32_t ok = DecoderTable[0][0].Init(decoder, header, framebytes, reduction, transform, convert, freq_limit);
+  decoder.state().subbands = 32;
   return ok;
 }
 

@@ -80,13 +80,14 @@ TEST(MpegdecRobustness, TruncatedFramesAreRefusedWithoutReadingPastTheInput) {
   std::vector<fs::path> files = FilesIn(VectorPath("robustness"), ".bit");
   for (const char* name : {"iso/l3-hecommon.bit", "iso/l3-he_free.bit", "iso/M2L3_compl24.bit"}) files.push_back(VectorPath(name));
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
+  Decoder decoder;
   for (const fs::path& file : files) {
     const auto data = ReadFileBytes(file);
     size_t at = FindLayer3Frame(data.data(), data.size(), Id3v2TagSize(data.data(), data.size()));
     MpegHeader header;
     const int32_t init_length =
         at < data.size() ? ParseHeader(data.data() + at, static_cast<int32_t>(std::min<size_t>(data.size() - at, 10000)), header) : 0;
-    if (init_length <= 0 || DecoderTable[0][0].Init(header, init_length, 0, 0, 0, 24000) == 0) continue;
+    if (init_length <= 0 || DecoderTable[0][0].Init(decoder, header, init_length, 0, 0, 0, 24000) == 0) continue;
     for (int frame = 0; frame < 6 && at + 4 <= data.size(); ++frame) {
       MpegHeader frame_header;
       const int32_t length = ParseHeader(data.data() + at, static_cast<int32_t>(std::min<size_t>(data.size() - at, 10000)), frame_header);
@@ -95,7 +96,7 @@ TEST(MpegdecRobustness, TruncatedFramesAreRefusedWithoutReadingPastTheInput) {
       for (size_t available = 0; available <= whole; ++available) {
         std::vector<uint8_t> exact(data.begin() + static_cast<std::ptrdiff_t>(at),
                                    data.begin() + static_cast<std::ptrdiff_t>(at + available));
-        const FrameResult result = DecoderTable[0][0].Decode(exact.data(), static_cast<int32_t>(available), pcm.data());
+        const FrameResult result = DecoderTable[0][0].Decode(decoder, exact.data(), static_cast<int32_t>(available), pcm.data());
         ASSERT_LE(result.in_bytes, static_cast<int32_t>(available)) << file.filename() << " frame " << frame;
       }
       at += whole;

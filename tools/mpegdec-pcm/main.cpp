@@ -119,14 +119,14 @@ struct Walk {
 
 // Decodes every frame from `at` on, resynchronising on frames of `layer` after a refused one,
 // and writes each frame's PCM as it comes.
-Walk DecodeFrames(const DecoderVariant& variant, Input& input, size_t at, int32_t layer) {
+Walk DecodeFrames(const DecoderVariant& variant, Decoder& decoder, Input& input, size_t at, int32_t layer) {
   const uint8_t* data = input.data();
   const size_t size = input.size();
   std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
   Walk walk;
   while (at + 4 <= size) {
     const int32_t available = static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20));
-    const FrameResult frame = variant.Decode(data + at, available, pcm.data());
+    const FrameResult frame = variant.Decode(decoder, data + at, available, pcm.data());
     if (frame.in_bytes <= 0) {
       at = FindFrame(data, size, at + 1, layer);
       continue;
@@ -160,13 +160,15 @@ int main(int argc, char** argv) {
   MpegHeader header;
   const int32_t first_length = at < input.size() ? ParseHeaderAt(input.data(), input.size(), at, header) : 0;
   const DecoderVariant& variant = DecoderVariantFor(Arithmetic::Float, OutputRate::Full);
-  if (first_length <= 0 || variant.Init(header, first_length, kFullRate, 0, kKeepChannels, kFullBandLimit) == 0) {
+  Decoder decoder;
+  if (first_length <= 0 ||
+      variant.Init(decoder, header, first_length, kFullRate, 0, kKeepChannels, kFullBandLimit) == 0) {
     std::fprintf(stderr, "mpegdec-pcm: no decodable MPEG audio frame in %s\n", argv[1]);
     return 1;
   }
   DecoderInfo info;
-  variant.Info(info);
-  const Walk walk = DecodeFrames(variant, input, at, header.option);
+  variant.Info(decoder, info);
+  const Walk walk = DecodeFrames(variant, decoder, input, at, header.option);
   if (walk.write_error != 0) {
     std::fprintf(stderr, "mpegdec-pcm: cannot write the PCM: %s\n", std::strerror(walk.write_error));
     return 1;
