@@ -1,6 +1,8 @@
 # The layers of the code and what each may include, checked over every source file:
 #
-#   platform <- core <- { jobs <- cdrom, mpegdec, lame_enc, freedb } <- session <- { app, ui }
+#   platform <- core <- { mpegdec, lame_enc } <- jobs <- cdrom
+#   platform <- core <- freedb
+#   { cdrom, freedb } <- session <- { app, ui }
 #
 # The conversion steps in jobs stand on the codecs: lame_enc (MP3 encoding) and mpegdec (MP3
 # decoding), neither of which includes anything above core.

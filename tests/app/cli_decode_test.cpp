@@ -111,34 +111,11 @@ TEST_F(CliDecodeTest, InterruptEndsWithStatus130AndNoOutput) {
   const std::string out = temp / "out";
   fs::create_directories(out);
 
-  int output[2];
-  ASSERT_EQ(pipe(output), 0);
-  const std::string home = temp / "home";
-  pid_t child = fork();
-  if (child == 0) {
-    dup2(output[1], 2);
-    dup2(open("/dev/null", O_WRONLY), 1);
-    close(output[0]);
-    execl(SONVAREK_CLI, SONVAREK_CLI, "--home", home.c_str(), "decode", "--output", out.c_str(), mp3.c_str(), nullptr);
-    _exit(127);
-  }
-  close(output[1]);
-  std::string text;
-  bool signalled = false;
-  char buffer[4096];
-  for (ssize_t count = 0; (count = read(output[0], buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<size_t>(count));
-    if (!signalled && text.find("Decoding(01/01)") != std::string::npos) {
-      kill(child, SIGINT);
-      signalled = true;
-    }
-  }
-  close(output[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(signalled) << text;
-  ASSERT_TRUE(WIFEXITED(status)) << text;
-  EXPECT_EQ(WEXITSTATUS(status), 130) << text;
+  test::InterruptedRun run = test::RunUntilMarkerThenInterrupt(
+      {SONVAREK_CLI, "--home", temp / "home", "decode", "--output", out, mp3}, "Decoding(01/01)");
+  const std::string& text = run.errors;
+  ASSERT_TRUE(run.signalled) << text;
+  EXPECT_EQ(run.status, 130) << text;
   EXPECT_NE(text.find("] User canceled."), std::string::npos) << text;
   EXPECT_TRUE(fs::is_empty(out)) << test::FileNames(out).size();
 }
