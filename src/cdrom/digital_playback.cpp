@@ -97,6 +97,20 @@ bool DigitalPlayback::Position(int32_t& relative, int32_t& absolute, int32_t& st
   return true;
 }
 
+void DigitalPlayback::ReadSectors(uint32_t first, uint32_t count, uint8_t* buffer) {
+  CDDAReadRequest request{first, count, count * kSectorBytes, buffer};
+  if (drive_.ReadCDDA(request) != 0) return;
+  // Sector by sector, so that only the unreadable ones are silent.
+  for (uint32_t i = 0; i < count; ++i) {
+    uint8_t* sector = buffer + static_cast<size_t>(i) * kSectorBytes;
+    CDDAReadRequest one{first + i, 1, kSectorBytes, sector};
+    if (drive_.ReadCDDA(one) != 0) continue;
+    std::fill(sector, sector + kSectorBytes, 0);
+    if (!readErrorTold_) Notice(FormatText(text::kPlaybackReadError, first + i));
+    readErrorTold_ = true;
+  }
+}
+
 void DigitalPlayback::Run(uint32_t from, std::unique_ptr<PcmPlayback> pcm) {
   std::vector<uint8_t> sectors(kSectorsPerRead * kSectorBytes);
   uint32_t next = from;       // the next sector to read
@@ -108,12 +122,7 @@ void DigitalPlayback::Run(uint32_t from, std::unique_ptr<PcmPlayback> pcm) {
   };
   while (!stop_ && next < end_) {
     uint32_t count = std::min(kSectorsPerRead, end_ - next);
-    CDDAReadRequest request{next, count, count * kSectorBytes, sectors.data()};
-    if (drive_.ReadCDDA(request) == 0) {
-      std::fill(sectors.begin(), sectors.begin() + count * kSectorBytes, 0);
-      if (!readErrorTold_) Notice(FormatText(text::kPlaybackReadError, next));
-      readErrorTold_ = true;
-    }
+    ReadSectors(next, count, sectors.data());
     const int16_t* samples = reinterpret_cast<const int16_t*>(sectors.data());
     size_t frames = count * kFramesPerSector;
     size_t done = 0;

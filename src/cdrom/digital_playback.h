@@ -40,6 +40,8 @@ class DigitalPlayback final : public PlaybackOutput {
   void StartThread(uint32_t from);
   void StopThread();
   void Run(uint32_t from, std::unique_ptr<PcmPlayback> pcm);
+  // `count` sectors into `buffer`; unreadable ones become silence.
+  void ReadSectors(uint32_t first, uint32_t count, uint8_t* buffer);
   void Notice(std::string text);
 
   CSCSIDriver& drive_;

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "cdrom/cdrom_test_support.h"
+#include "cdrom/drive_units.h"
+#include "cdrom/image_drive.h"
 #include "cdrom/scsi_driver_image.h"
 #include "support/private_pulse.h"
 
@@ -112,6 +114,41 @@ TEST_F(DigitalPlaybackTest, StopEndsTheSoundAtOnce) {
   double played = std::chrono::duration<double>(stopped - started).count();
   EXPECT_GT(heard, 0.5);
   EXPECT_LT(heard, played + 0.2) << "sound went on after the stop";
+}
+
+// Opens images whose sectors 2400..2409 cannot be read.
+class BadSectorOpener final : public UnitOpener {
+ public:
+  std::unique_ptr<ScsiDevice> Open(const UnitLocation& unit, std::string& error) override {
+    std::string parseError;
+    return ImageDrive::Load(unit.path, ImageDriveOptions{*BadSectorList::Parse("2400-2409", parseError), {}}, error);
+  }
+};
+
+TEST_F(DigitalPlaybackTest, UnreadableSectorsPlayAsSilenceAndAreToldOnce) {
+  BadSectorOpener opener;
+  CSCSIDriverImage damaged{settings, {test::SampleDisc()}, &opener};
+  ASSERT_TRUE(damaged.Init(0));
+  DriveOptions once;
+  once.retryTimes = 1;  // the test need not wait for retries
+  damaged.SetOptions(once);
+  DigitalPlayback output(damaged, toc);
+  std::vector<std::string> notices;
+  std::string recording = pulse.Record([&] {
+    ASSERT_TRUE(output.Play(2390, 2430));
+    auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Status(output) == kAudioPlaying && Clock::now() < deadline) {
+      if (auto notice = output.TakeNotice()) notices.push_back(*notice);
+      std::this_thread::sleep_for(milliseconds(20));
+    }
+    if (auto notice = output.TakeNotice()) notices.push_back(*notice);
+  });
+  EXPECT_EQ(Status(output), kAudioCompleted);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], "Sector 2400 could not be read; it plays as silence");
+  EXPECT_NE(recording.find(Sector(2392)), std::string::npos);
+  EXPECT_NE(recording.find(Sector(2399)), std::string::npos);  // a good sector beside a bad one
+  EXPECT_NE(recording.find(Sector(2420)), std::string::npos);  // playing went on after them
 }
 
 TEST(DigitalPlaybackWithoutSound, NoServerIsToldAndNothingPlays) {
