@@ -13,6 +13,7 @@
 #include "cdrom/digital_playback.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
+#include "platform/auto_play.h"
 #include "session/track_list_rows.h"
 
 namespace sonvarek {
@@ -69,6 +70,22 @@ class RawKeys {
   bool active_;
 };
 
+// The desktop does not auto-play a disc while the player runs (DisableAutoPlay); its own
+// value comes back when the command ends, however it ends short of a kill.
+class AutoPlayWhilePlaying {
+ public:
+  explicit AutoPlayWhilePlaying(const Settings& settings) : switch_(setting_) {
+    switch_.Start(settings.DisableAutoPlay != 0);
+  }
+  ~AutoPlayWhilePlaying() { switch_.Restore(); }
+  AutoPlayWhilePlaying(const AutoPlayWhilePlaying&) = delete;
+  AutoPlayWhilePlaying& operator=(const AutoPlayWhilePlaying&) = delete;
+
+ private:
+  GsettingsAutoRunSetting setting_;
+  AutoPlaySwitch switch_;
+};
+
 // Ten ticks (two seconds) without a playing, paused or completed status end the command.
 constexpr int kSilentTicksBeforeGivingUp = 10;
 
@@ -108,6 +125,7 @@ int RunPlayCommand(const CommandContext& context) {
   DiscSession& session = disc.session;
   if (options->playback) disc.settings.PlaybackOutput = *options->playback;
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
+  AutoPlayWhilePlaying autoPlay(disc.settings);
   if (!session.SelectTracks(options->tracks)) {
     TellUser(context.err, FormatText(text::kCliTracksNoAudio, options->tracks));
     return kExitUsage;

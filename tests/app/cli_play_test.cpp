@@ -81,6 +81,27 @@ TEST_F(CliPlayTest, WithoutASoundServerTheCommandSaysSoAndTheDriveOutputStillPla
   EXPECT_EQ(test::RunProgram(CommandLine("play", "--playback loud")).status, 64);
 }
 
+TEST_F(CliPlayTest, TheDesktopDoesNotAutoPlayWhileThePlayerRuns) {
+  // A desktop's setting store: a gsettings on PATH that keeps its value in a file and
+  // logs every call.
+  std::string bin = home / "bin";
+  fs::create_directories(bin);
+  test::WriteWholeFile(home / "value", "false\n");
+  test::WriteWholeFile(bin + "/gsettings",
+                       "#!/bin/sh\necho \"$*\" >> " + ShellQuoted(home / "calls") + "\n"
+                       "if [ \"$1\" = get ]; then cat " + ShellQuoted(home / "value") + "; else echo \"$4\" > " +
+                           ShellQuoted(home / "value") + "; fi\n");
+  fs::permissions(bin + "/gsettings", fs::perms::owner_all);
+  std::string path = "PATH=" + ShellQuoted(bin) + ":\"$PATH\" ";
+  test::ProgramResult played = test::RunProgram(path + CommandLine("play", "--tracks 2 --playback drive") + " 2>&1");
+  ASSERT_EQ(played.status, 0) << played.out;
+  EXPECT_EQ(test::ReadWholeFile(home / "calls"),
+            "get org.gnome.desktop.media-handling autorun-never\n"
+            "set org.gnome.desktop.media-handling autorun-never true\n"
+            "set org.gnome.desktop.media-handling autorun-never false\n");
+  EXPECT_EQ(test::ReadWholeFile(home / "value"), "false\n");
+}
+
 TEST_F(CliPlayTest, EjectSavesTheDiscsTextsFirst) {
   ASSERT_EQ(test::RunProgram(CommandLine("eject", "")).status, 0);
   EXPECT_TRUE(fs::exists(home / "db/1c006e05.db"));
