@@ -67,15 +67,9 @@ std::string Unquoted(std::string_view value) {
 // Values that would not read back as written (outer blanks, an enclosing pair of
 // quotes) are written quoted.
 std::string Quoted(std::string_view value) {
-  if (value.find_first_of("\r\n") != std::string_view::npos) {
-    // A value is one line: a line break would end it and start a line of its own (a
-    // forged key or section), so each one is written as a blank.
-    std::string oneLine(value);
-    for (char& c : oneLine) {
-      if (c == '\r' || c == '\n') c = ' ';
-    }
-    return Quoted(oneLine);
-  }
+  // A value is one line: a line break would end it and start a line of its own (a
+  // forged key or section).
+  if (value.find_first_of("\r\n") != std::string_view::npos) return Quoted(LineBreaksAsBlanks(value));
   bool needsQuotes = !value.empty() && (IsSpace(value.front()) || IsSpace(value.back()) ||
                                         (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
   return needsQuotes ? "\"" + std::string(value) + "\"" : std::string(value);
@@ -253,6 +247,14 @@ bool LoadForUpdate(const std::string& path, ProfileFile& profile) {
   if (outcome == ProfileLoad::Whole) return true;
   std::error_code error;
   return outcome == ProfileLoad::Missing && !std::filesystem::exists(path, error) && !error;
+}
+
+std::string LineBreaksAsBlanks(std::string_view text) {
+  std::string line(text);
+  for (char& c : line) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return line;
 }
 
 }  // namespace sonvarek

@@ -81,6 +81,10 @@ class ProfileFile {
   bool byteOrderMark_ = false;
 };
 
+// `text` with every carriage return and line feed as a blank: what a one-line value
+// (a profile value, a header, an xmcd line) holds of a text that had line breaks.
+std::string LineBreaksAsBlanks(std::string_view text);
+
 // Loads a profile that is about to be changed and saved: false when the file exists
 // but could not be read whole (unreadable, or cut for its size), since saving what
 // was read would drop the rest of it.

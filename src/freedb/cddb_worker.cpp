@@ -9,8 +9,6 @@
 namespace sonvarek {
 namespace {
 
-enum class WorkerKind { Query, Submit };
-
 // What one run of a worker shares with its thread.
 struct Exchange {
   WorkerKind kind;
@@ -128,25 +126,21 @@ bool CddbWorker::FinishPrevious() {
 }
 
 bool CddbWorker::StartQuery(CddbRequest request, std::shared_ptr<MessageSink> dialog, TcpExchangeLimits limits) {
-  if (!FinishPrevious()) return false;
-  cancel_->Reset();
-  done_->Reset();
-  auto exchange = std::make_shared<Exchange>(
-      Exchange{WorkerKind::Query, std::move(request), std::move(dialog), cancel_, done_, limits, {}});
-  thread_ = std::thread([exchange] {
-    RunExchange(*exchange);
-    exchange->done->Set();
-  });
-  return true;
+  return Start(WorkerKind::Query, std::move(request), std::move(dialog), {}, limits);
 }
 
 bool CddbWorker::StartSubmit(CddbRequest request, std::shared_ptr<MessageSink> dialog, std::string diagnosticPath,
                              TcpExchangeLimits limits) {
+  return Start(WorkerKind::Submit, std::move(request), std::move(dialog), std::move(diagnosticPath), limits);
+}
+
+bool CddbWorker::Start(WorkerKind kind, CddbRequest request, std::shared_ptr<MessageSink> dialog,
+                       std::string diagnosticPath, TcpExchangeLimits limits) {
   if (!FinishPrevious()) return false;
   cancel_->Reset();
   done_->Reset();
-  auto exchange = std::make_shared<Exchange>(Exchange{WorkerKind::Submit, std::move(request), std::move(dialog), cancel_,
-                                                      done_, limits, std::move(diagnosticPath)});
+  auto exchange = std::make_shared<Exchange>(
+      Exchange{kind, std::move(request), std::move(dialog), cancel_, done_, limits, std::move(diagnosticPath)});
   thread_ = std::thread([exchange] {
     RunExchange(*exchange);
     exchange->done->Set();

@@ -41,6 +41,9 @@ class CddbCancelWaiter {
   std::thread thread_;
 };
 
+// Which worker runs an exchange: the query and read worker or the submission worker.
+enum class WorkerKind { Query, Submit };
+
 // One cddb exchange on a thread of its own: the query and read worker or the
 // submission worker. The worker owns a copy of its request and a share of the
 // dialog's message sink, posts status texts, one failure or one result, and sets the
@@ -71,6 +74,8 @@ class CddbWorker {
  private:
   void Join();
   bool FinishPrevious();
+  bool Start(WorkerKind kind, CddbRequest request, std::shared_ptr<MessageSink> dialog, std::string diagnosticPath,
+             TcpExchangeLimits limits);
 
   std::shared_ptr<ManualResetEvent> cancel_;
   std::shared_ptr<ManualResetEvent> done_;

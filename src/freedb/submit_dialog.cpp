@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/number_text.h"
+#include "core/profile_file.h"
 #include "core/settings.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -23,19 +24,11 @@ std::string LowerAscii(std::string_view text) {
   return lower;
 }
 
-// A value on one line: a line break would end it and start a key of its own.
-std::string OneLine(std::string_view value) {
-  std::string line(value);
-  for (char& c : line) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return line;
-}
-
 // "KEY=value\r\n", over several lines when the value is long, never splitting a
 // UTF-8 character.
 std::string XmcdLines(std::string_view key, std::string_view rawValue) {
-  std::string value = OneLine(rawValue);
+  // A line break would end the value and start a key of its own.
+  std::string value = LineBreaksAsBlanks(rawValue);
   size_t room = kLongestXmcdLine - key.size() - 1;
   std::string lines;
   size_t at = 0;
@@ -110,7 +103,7 @@ std::string SubmitRequestText(const SubmitEditor& editor, const DiscIdInfo& info
                           : std::string();
   std::string headers = FormatText("Category: %s\r\n", genre);
   headers += FormatText("Discid: %08x\r\n", info.discId);
-  headers += FormatText("User-Email: %s\r\n", OneLine(email));
+  headers += FormatText("User-Email: %s\r\n", LineBreaksAsBlanks(email));
   headers += "Submit-Mode: submit\r\n";
   headers += "Charset: UTF-8\r\n";
   headers += "X-Cddbd-Note: " + FormatText(text::kSubmitNote, std::string(text::kHomePage)) + "\r\n";
