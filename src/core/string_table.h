@@ -291,4 +291,13 @@ inline constexpr char kSubmitNote[] = "Sent by Sonvarek Maker %s";  // the home 
 inline constexpr char kHighlightTrackItem[] = "Please highlight a track item to edit its information.";
 inline constexpr char kTocCopiedToClipboard[] = "Successfully copy TOC to Clipboard";
 
+// Desktop program: main window (menus, tool bar, player display)
+// (main window texts)
+
+// Desktop program: batch window and log window
+// (batch and log window texts)
+
+// Desktop program: freedb dialogs
+// (freedb dialog texts)
+
 }  // namespace sonvarek::text
