@@ -2,7 +2,9 @@
 #
 #   platform <- core <- { mpegdec, lame_enc } <- jobs <- cdrom
 #   platform <- core <- freedb
-#   { cdrom, freedb } <- session <- { app, ui }
+#   { cdrom, freedb } <- session <- ui <- app
+#
+# app holds the two executables: the command line never includes ui, the desktop program's main does.
 #
 # The conversion steps in jobs stand on the codecs: lame_enc (MP3 encoding) and mpegdec (MP3
 # decoding), neither of which includes anything above core.
@@ -18,7 +20,7 @@ set(LAYER_ALLOWED_cdrom cdrom jobs mpegdec lame_enc core platform)
 set(LAYER_ALLOWED_mpegdec mpegdec core platform)
 set(LAYER_ALLOWED_freedb freedb core platform)
 set(LAYER_ALLOWED_session session cdrom jobs mpegdec lame_enc freedb core platform)
-set(LAYER_ALLOWED_app app session cdrom jobs mpegdec lame_enc freedb core platform)
+set(LAYER_ALLOWED_app app ui session cdrom jobs mpegdec lame_enc freedb core platform)
 set(LAYER_ALLOWED_ui ui session cdrom jobs mpegdec lame_enc freedb core platform)
 
 function(sonvarek_check_layers source_dir)

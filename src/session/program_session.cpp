@@ -1,0 +1,142 @@
+#include "session/program_session.h"
+
+#include "cdrom/digital_playback.h"
+#include "core/settings_store.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
+
+namespace sonvarek {
+
+// The disc session's notices on their way to the user: while quiet, an empty drive
+// goes to the status line instead of a message box.
+class ProgramSession::DiscNotice final : public UserNotice {
+ public:
+  DiscNotice(UserNotice& target, std::string& discText) : target_(target), discText_(discText) {}
+  void Show(std::string_view text, NoticeKind kind) override {
+    bool emptyDrive = text.starts_with(text::kPleaseInsertAnAudioCd);
+    if (emptyDrive) discText_ = text::kPleaseInsertAnAudioCd;
+    if (!(emptyDrive && quiet)) target_.Show(text, kind);
+  }
+  bool quiet = false;
+
+ private:
+  UserNotice& target_;
+  std::string& discText_;
+};
+
+ProgramSession::ProgramSession(std::string_view home, UserNotice& notice, AutoRunSetting& autoRun)
+    : discNotice_(std::make_unique<DiscNotice>(notice, discText_)),
+      notice_(notice),
+      folders_(SystemFolders(home)),
+      settings_(LoadSettings(folders_, notice)),
+      disc_(settings_, *discNotice_, folders_.programFolder),
+      autoPlay_(autoRun),
+      rows_(disc_) {}
+
+ProgramSession::~ProgramSession() {
+  // The worker may still send to windows that outlive this object only briefly.
+  if (batches_) {
+    batches_->Cancel();
+    batches_->Wait();
+  }
+}
+
+void ProgramSession::Start() {
+  LoadEncoderAtStart(encoder_, settings_.MP3Encoder, notice_);
+  batches_ = std::make_unique<BatchController>(encoder_);
+  DiscResult opened = disc_.OpenDrive(DriveChoice{});
+  if (opened == DiscResult::Ready) MakePlayer();
+  deviceText_ = player_ ? deviceText_ : std::string(text::kNoCdromFound);
+  autoPlay_.Start(settings_.DisableAutoPlay != 0);
+  volume_ = std::make_unique<MasterVolumeControl>();
+  if (volume_->IsAvailable()) volume_->Unmute();
+  if (opened == DiscResult::Ready) RefreshToc(true);
+  started_ = true;
+}
+
+void ProgramSession::Shutdown(const WindowGeometry& geometry) {
+  if (!started_) return;
+  started_ = false;
+  if (batches_) {
+    batches_->Cancel();
+    batches_->Wait();
+  }
+  disc_.SaveDisc();
+  if (player_ && settings_.StopPlayExit != 0) player_->Stop();
+  player_.reset();
+  output_.reset();
+  autoPlay_.Restore();
+  std::string error;
+  if (!SaveSettings(settings_, geometry, folders_, &error)) notice_.Show(error, NoticeKind::Error);
+  log_.Clear();
+}
+
+void ProgramSession::MakePlayer() {
+  player_.reset();
+  output_.reset();
+  CSCSIDriver* driver = disc_.driver();
+  if (driver == nullptr || disc_.Units().empty()) return;
+  if (settings_.PlaybackOutput == 1) {
+    output_ = std::make_unique<DrivePlayback>(*driver);
+  } else {
+    output_ = std::make_unique<DigitalPlayback>(*driver, disc_.toc());
+  }
+  size_t unit = static_cast<size_t>(settings_.CDROMDriver);
+  if (unit >= disc_.Units().size()) unit = 0;
+  deviceText_ = FormatText(text::kDeviceStatusFormat, disc_.Units()[unit].DisplayName());
+  player_ = std::make_unique<CdPlayer>(*output_, disc_.toc(), rows_, deviceText_);
+}
+
+DiscResult ProgramSession::RefreshToc(bool quiet) {
+  if (player_) player_->Stop();
+  discText_.clear();
+  discNotice_->quiet = quiet;
+  DiscResult result = disc_.ReadDisc();
+  discNotice_->quiet = false;
+  if (result == DiscResult::NoDrive) discText_.clear();
+  if (player_) player_->DiscRead();
+  return result;
+}
+
+DiscResult ProgramSession::ChooseUnit(int unit) {
+  if (player_) player_->Stop();
+  disc_.SaveDisc();
+  DiscResult opened = disc_.OpenDrive(DriveChoice{.device = unit, .image = {}});
+  MakePlayer();
+  if (!player_) deviceText_ = text::kNoCdromFound;
+  if (opened != DiscResult::Ready) return opened;
+  return RefreshToc(true);
+}
+
+bool ProgramSession::Eject() {
+  if (player_) player_->Stop();
+  bool saved = disc_.Eject();
+  discText_ = text::kPleaseInsertAnAudioCd;
+  return saved;
+}
+
+bool ProgramSession::MediaChanged() {
+  discNotice_->quiet = true;
+  bool reread = disc_.MediaChanged();
+  discNotice_->quiet = false;
+  if (!reread) return false;
+  if (player_) player_->DiscRead();
+  discText_ = disc_.tracks().Rows().empty() ? text::kPleaseInsertAnAudioCd : "";
+  return true;
+}
+
+std::unique_ptr<ConversionBatch> ProgramSession::MakeRip() {
+  if (disc_.tracks().CheckedTracks().empty()) return nullptr;
+  if (player_) player_->BeforeExtraction();
+  return MakeRipBatch(disc_, settings_);
+}
+
+std::unique_ptr<ConversionBatch> ProgramSession::MakeFiles(BatchKind kind, const std::vector<std::string>& files) const {
+  return MakeFileBatch(kind, files, settings_);
+}
+
+void ProgramSession::SetVolume(long value) {
+  if (volume_ && volume_->IsAvailable()) volume_->SetVolume(value);
+}
+
+}  // namespace sonvarek

@@ -1,0 +1,100 @@
+// Draws the desktop program's windows as a user sees them, each into a PNG file:
+//
+//   sonvarek-screenshots OUT_DIR CUE_SHEET CDDB_PORT HOME
+//
+// HOME is a fresh program folder; CDDB_PORT a cddb server on 127.0.0.1 that knows the
+// disc. Run under a display (tools/take-screenshots starts Xvfb and the server).
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QTreeWidget>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "freedb/cddb_request.h"
+#include "session/program_session.h"
+#include "ui/batch_window.h"
+#include "ui/main_window.h"
+#include "ui/message_box_notice.h"
+#include "ui/query_window.h"
+
+using namespace sonvarek;
+
+namespace {
+
+// The desktop's auto-play value is left alone while drawing.
+class NoAutoRun final : public AutoRunSetting {
+ public:
+  std::optional<bool> ReadNever() override { return std::nullopt; }
+  bool WriteNever(bool) override { return false; }
+};
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 60000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > milliseconds) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// Lets the window settle (layouts, style polish) before it is drawn.
+void Save(QWidget* window, const QString& path) {
+  WaitFor([] { return false; }, 300);
+  window->grab().save(path);
+  std::printf("%s\n", qPrintable(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fputs("usage: sonvarek-screenshots OUT_DIR CUE_SHEET CDDB_PORT HOME\n", stderr);
+    return 64;
+  }
+  QString out = argv[1];
+  setenv("SONVAREK_CD_IMAGE", argv[2], 1);
+  QApplication application(argc, argv);
+  MessageBoxNotice notice;
+  NoAutoRun autoRun;
+  ProgramSession session(argv[4], notice, autoRun);
+  MainWindow window(session, notice);
+  window.resize(720, 460);
+  window.show();
+  window.Start();
+  DiscSession& disc = session.disc();
+
+  // The query dialog with the server's candidates.
+  CddbRequest request = QueryRequestFromSettings(session.settings());
+  request.host = "127.0.0.1";
+  request.port = static_cast<uint16_t>(std::stoi(argv[3]));
+  auto* query = new QueryWindow(disc, request, notice, &window);
+  query->show();
+  if (!WaitFor([&] { return query->model().pane() == QueryPane::Candidates; })) return 1;
+  Save(query, out + "/query-candidates.png");
+  query->ChooseCandidate(0);
+  if (!WaitFor([&] { return query->isHidden(); })) return 1;
+  window.activateWindow();
+  disc.tracks().Highlight(1);
+  window.action(MainWindow::Command::RefreshToc)->trigger();
+  disc.tracks().Highlight(1);
+  window.action(MainWindow::Command::SelectAll)->trigger();
+  Save(&window, out + "/main-window.png");
+
+  // A rip of one long track, drawn in progress and at its end.
+  disc.tracks().SelectNone();
+  disc.tracks().SetChecked(3, true);
+  window.action(MainWindow::Command::Extract)->trigger();
+  auto* batch = window.findChild<BatchWindow*>();
+  if (!batch) return 1;
+  if (!WaitFor([&] { return batch->model().pane() == BatchPane::EncodeProgress && batch->model().encodePane().barPercent >= 30; }))
+    return 1;
+  Save(batch, out + "/batch-progress.png");
+  if (!WaitFor([&] { return batch->model().finished(); })) return 1;
+  Save(batch, out + "/batch-success.png");
+  batch->close();
+  window.close();
+  return 0;
+}
