@@ -176,6 +176,12 @@ void MainWindow::BuildMenus() {
       {C::Extract, C::OpenOutputFolder, C::Minimize, C::RefreshToc, C::Minimize, C::Query, C::Submit, C::Minimize,
        C::PlaySelected, C::PlayHighlighted, C::Stop, C::PreviousTrack, C::NextTrack, C::Minimize, C::VolumeControl});
   add(menuBar()->addMenu(text::kMenuHelp), {C::Contents, C::Minimize, C::HomePage, C::About});
+  // While a menu is open the tool bar rests, so a click beside the menu only closes it.
+  for (QAction* entry : menuBar()->actions()) {
+    QMenu* menu = entry->menu();
+    connect(menu, &QMenu::aboutToShow, this, [this] { findChild<QToolBar*>("toolBar")->setEnabled(false); });
+    connect(menu, &QMenu::aboutToHide, this, [this] { findChild<QToolBar*>("toolBar")->setEnabled(true); });
+  }
 }
 
 void MainWindow::BuildToolBar() {

@@ -65,7 +65,7 @@ struct Program {
   BatchWindow* Batch() const { return window->findChild<BatchWindow*>(); }
 
   test::TempFolder home;
-  ScopedEnvironment environment;
+  test::ScopedEnvironment environment;
   RecordingNotice notice;
   MemoryAutoRun autoRun;
   std::unique_ptr<ProgramSession> session;
