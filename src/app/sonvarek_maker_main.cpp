@@ -1,6 +1,7 @@
 // sonvarek-maker: the desktop program.
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/message_box_notice.h"
 #include "ui/single_instance.h"
+#include "ui/termination_signals.h"
 
 namespace {
 
@@ -69,7 +71,13 @@ int main(int argc, char** argv) {
   MainWindow window(session, notice);
   notice.SetParent(&window);
   instance.Listen([&window] { window.BringToFront(); });
+  // close() saves everything; exit() then also ends a message box's loop that may be open.
+  TerminationSignals termination([&window] {
+    window.close();
+    QCoreApplication::exit(0);
+  });
   window.show();
-  window.Start();
+  // Start-up runs in the event loop, so its messages appear over the shown window.
+  QTimer::singleShot(0, &window, &MainWindow::Start);
   return application.exec();
 }

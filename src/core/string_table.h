@@ -420,8 +420,22 @@ inline constexpr char kGuiVersion[] = "sonvarek-maker (%s) %s";
 
 // Desktop program: batch window and log window
 // (batch and log window texts)
+inline constexpr char kLogWindowCaption[] = "Sonvarek Maker Log";
+inline constexpr char kLogClearButton[] = "&Clear";
+inline constexpr char kOkButton[] = "&OK";
+inline constexpr char kPlaylistFilterQt[] = "Play List File(*.m3u)";
+inline constexpr char kCantOpenFolderAfterRip[] = "The output folder %s could not be opened: %s";
 
 // Desktop program: freedb dialogs
 // (freedb dialog texts)
+inline constexpr char kCandidateColumnNumber[] = "No.";
+inline constexpr char kCandidateColumnArtist[] = "Artist";
+inline constexpr char kCandidateColumnAlbum[] = "Album";
+inline constexpr char kSubmitArtistLabel[] = "&Artist:";
+inline constexpr char kSubmitAlbumLabel[] = "A&lbum:";
+inline constexpr char kSubmitGenreLabel[] = "Genre:";
+inline constexpr char kSubmitRevisionLabel[] = "Revision:";
+inline constexpr char kSubmitButton[] = "&Submit";
+inline constexpr char kSubmitTitleColumn[] = "Title";
 
 }  // namespace sonvarek::text

@@ -44,6 +44,9 @@ struct ConversionBatch {
   CSCSIDriver* drive = nullptr;           // CD rips only
   Settings settings;                      // a copy: the worker never reads what the windows change
   const DiskSpaceProbe* diskSpace = &SystemDiskSpaceProbe();
+  // Released with the batch: a window that may be destroyed before its worker ends
+  // keeps the message end that the worker still holds alive through this.
+  std::shared_ptr<const void> windowKeepAlive;
 
   // The kind and the format say what the batch flags of the windows' design say.
   bool fromFiles() const { return kind != BatchKind::CdRip; }

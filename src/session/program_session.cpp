@@ -30,20 +30,19 @@ ProgramSession::ProgramSession(std::string_view home, UserNotice& notice, AutoRu
       folders_(SystemFolders(home)),
       settings_(LoadSettings(folders_, notice)),
       disc_(settings_, *discNotice_, folders_.programFolder),
+      batches_(std::make_unique<BatchController>(encoder_)),
       autoPlay_(autoRun),
       rows_(disc_) {}
 
 ProgramSession::~ProgramSession() {
-  // The worker may still send to windows that outlive this object only briefly.
-  if (batches_) {
-    batches_->Cancel();
-    batches_->Wait();
-  }
+  batches_->Cancel();
+  batches_->Wait();
 }
 
 void ProgramSession::Start() {
+  // Set first: a notice shown during start-up may be where the program is told to end.
+  started_ = true;
   LoadEncoderAtStart(encoder_, settings_.MP3Encoder, notice_);
-  batches_ = std::make_unique<BatchController>(encoder_);
   DiscResult opened = disc_.OpenDrive(DriveChoice{});
   if (opened == DiscResult::Ready) MakePlayer();
   deviceText_ = player_ ? deviceText_ : std::string(text::kNoCdromFound);
@@ -51,16 +50,13 @@ void ProgramSession::Start() {
   volume_ = std::make_unique<MasterVolumeControl>();
   if (volume_->IsAvailable()) volume_->Unmute();
   if (opened == DiscResult::Ready) RefreshToc(true);
-  started_ = true;
 }
 
 void ProgramSession::Shutdown(const WindowGeometry& geometry) {
   if (!started_) return;
   started_ = false;
-  if (batches_) {
-    batches_->Cancel();
-    batches_->Wait();
-  }
+  batches_->Cancel();
+  batches_->Wait();
   disc_.SaveDisc();
   if (player_ && settings_.StopPlayExit != 0) player_->Stop();
   player_.reset();

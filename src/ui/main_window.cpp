@@ -15,6 +15,7 @@
 
 #include "cdrom/media_change_watcher.h"
 #include "core/string_table.h"
+#include "core/window_messages.h"
 #include "ui/track_list_view.h"
 
 namespace sonvarek {
@@ -49,6 +50,11 @@ MainWindow::MainWindow(ProgramSession& session, UserNotice& notice, QWidget* par
 }
 
 MainWindow::~MainWindow() {
+  // The worker talks to this window's sinks until it ends.
+  if (session_.batches().IsRunning()) {
+    session_.batches().Cancel();
+    session_.batches().Wait();
+  }
   sink_->Close();
   if (!shutDown_) session_.Shutdown(Geometry());
 }

@@ -121,6 +121,8 @@ class MainWindow final : public QMainWindow {
   ProgramSession& session_;
   UserNotice& notice_;
   std::unique_ptr<QtMessageSink> sink_;
+  // The sinks of closed batch windows whose worker may still be running.
+  std::vector<std::shared_ptr<QtMessageSink>> batchSinks_;
   std::map<Command, QAction*> actions_;
   TrackListView* list_ = nullptr;
   QComboBox* drives_ = nullptr;

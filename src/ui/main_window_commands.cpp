@@ -10,6 +10,7 @@
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "freedb/cddb_request.h"
+#include "freedb/submit_dialog.h"
 #include "jobs/player_launch.h"
 #include "platform/process.h"
 #include "platform/volume_program.h"
@@ -62,6 +63,8 @@ void MainWindow::RunFileBatch(BatchKind kind, const std::vector<std::string>& fi
 
 void MainWindow::ShowBatch(std::unique_ptr<ConversionBatch> batch) {
   auto* window = new BatchWindow(session_.batches(), std::move(batch), *sink_, session_.log(), notice_, this);
+  if (!session_.batches().IsRunning()) batchSinks_.clear();
+  batchSinks_.push_back(window->sink());
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowModality(Qt::ApplicationModal);
   connect(window, &QDialog::finished, this, [this] { Render(); });
@@ -182,6 +185,10 @@ void MainWindow::Query() {
 }
 
 void MainWindow::Submit() {
+  if (!SubmitEmailAccepted(session_.settings().Email)) {
+    notice_.Show(text::kSubmitEmailMissing, NoticeKind::Information);
+    return;
+  }
   auto* window = new SubmitWindow(session_.disc(), SubmitRequestFromSettings(session_.settings()),
                                   session_.folders().programFolder + "cddb.txt", notice_, this);
   window->setAttribute(Qt::WA_DeleteOnClose);

@@ -11,9 +11,13 @@ constexpr char kRaiseRequest[] = "raise\n";
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& programFolder, QObject* parent) : QObject(parent) {
+QString SingleInstance::NameFor(const QString& programFolder) {
   QByteArray hash = QCryptographicHash::hash(programFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-  name_ = QString("sonvarek-maker-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+  return QString("sonvarek-maker-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+}
+
+SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
+    : QObject(parent), name_(NameFor(programFolder)) {
   connect(&server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
       connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

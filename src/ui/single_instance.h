@@ -15,6 +15,9 @@ class SingleInstance final : public QObject {
  public:
   explicit SingleInstance(const QString& programFolder, QObject* parent = nullptr);
 
+  // The local socket's name of the program folder's instance.
+  static QString NameFor(const QString& programFolder);
+
   // True when another instance was reached and asked to come to the front.
   bool AskRunningInstance();
   // Listens for later starts; `raise` runs on each.

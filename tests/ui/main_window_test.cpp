@@ -174,7 +174,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!batch->model().failed());
     QVERIFY(titles.filter("Extracting(01/01): Two Tones").size() == 1);
     QVERIFY(titles.filter("Encoding(01/01): Two Tones").size() == 1);
-    std::string mp3 = program.home.Path() + "out/02-Two Tones.mp3";
+    std::string mp3 = program.home.Path() + "out/02-Two Tones.MP3";
     QCOMPARE(batch->model().successFiles(), std::vector<std::string>{mp3});
     QVERIFY(std::filesystem::file_size(mp3) > 10000);
     std::string playlist = program.home / "rip.m3u";
@@ -198,7 +198,7 @@ class MainWindowTest : public QObject {
     batch->close();
     QTRY_VERIFY_WITH_TIMEOUT(!program.session->batches().IsRunning(), 10000);
     QTRY_VERIFY(program.Batch() == nullptr);
-    QVERIFY(!std::filesystem::exists(program.home.Path() + "out/04-Track 4.mp3"));
+    QVERIFY(!std::filesystem::exists(program.home.Path() + "out/04-Track 4.MP3"));
     for (const auto& entry : std::filesystem::directory_iterator(program.home.Path() + "out")) {
       QFAIL(qPrintable("left behind: " + QString::fromStdString(entry.path().string())));
     }

@@ -1,0 +1,46 @@
+#include <QLocalSocket>
+#include <QtTest>
+#include <chrono>
+
+#include "support/loopback_servers.h"
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+#include "ui/single_instance.h"
+
+using namespace sonvarek;
+
+class SingleInstanceTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // A second start with the same program folder reaches the first, asks it to come to
+  // the front and ends at once; the first goes on running, and a SIGTERM ends it as its
+  // Exit command does, settings saved.
+  void secondStartHandsOverToTheFirst() {
+    test::TempFolder home;
+    const std::string program = SONVAREK_BINARY_DIR "/src/app/sonvarek-maker";
+    auto first = std::make_unique<test::ChildProcess>(std::vector<std::string>{program, "--home", home.Path()});
+    QString name = SingleInstance::NameFor(QString::fromStdString(home.Path()));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          QLocalSocket probe;
+          probe.connectToServer(name);
+          return probe.waitForConnected(100);
+        }(),
+        30000);
+    auto started = std::chrono::steady_clock::now();
+    test::ProgramResult second = test::RunProgram(program + " --home " + test::ShellQuoted(home.Path()));
+    QCOMPARE(second.status, 0);
+    QVERIFY(std::chrono::steady_clock::now() - started < std::chrono::seconds(10));
+    QLocalSocket stillThere;
+    stillThere.connectToServer(name);
+    QVERIFY(stillThere.waitForConnected(1000));
+    stillThere.disconnectFromServer();
+    QVERIFY(!QFile::exists(QString::fromStdString(home / "Settings.ini")));
+    first.reset();  // SIGTERM, then a wait for the end
+    QVERIFY(test::ReadWholeFile(home / "Settings.ini").find("WindowWidth=") != std::string::npos);
+  }
+};
+
+QTEST_MAIN(SingleInstanceTest)
+#include "single_instance_test.moc"
