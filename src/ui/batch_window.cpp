@@ -95,43 +95,54 @@ QWidget* BatchWindow::MakeProgressPane(ProgressWidgets& widgets, const QString& 
   return pane;
 }
 
+QLabel* BatchWindow::MakeIcon(QStyle::StandardPixmap which, QWidget* pane) {
+  auto* icon = new QLabel(pane);
+  const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+  icon->setPixmap(style()->standardIcon(which, nullptr, this).pixmap(size, size));
+  return icon;
+}
+
 QWidget* BatchWindow::MakeErrorPane() {
   auto* pane = new QWidget(this);
   pane->setObjectName("errorPane");
-  auto* layout = new QHBoxLayout(pane);
-  auto* icon = new QLabel(pane);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32, 32));
   auto* message = new QLabel(text::kErrorPaneText, pane);
   message->setObjectName("errorText");
   message->setWordWrap(true);
   auto* viewLog = new QPushButton(text::kViewLogButton, pane);
   viewLog->setObjectName("viewLogButton");
   connect(viewLog, &QPushButton::clicked, this, &BatchWindow::ViewLog);
-  layout->addWidget(icon, 0, Qt::AlignTop);
-  layout->addWidget(message, 1);
-  layout->addWidget(viewLog, 0, Qt::AlignVCenter);
+  auto* row = new QHBoxLayout;
+  row->addWidget(MakeIcon(QStyle::SP_MessageBoxCritical, pane));
+  row->addWidget(message, 1);
+  row->addWidget(viewLog);
+  auto* layout = new QVBoxLayout(pane);
+  layout->addLayout(row);
+  layout->addStretch(1);
   return pane;
 }
 
 QWidget* BatchWindow::MakeSuccessPane() {
   auto* pane = new QWidget(this);
   pane->setObjectName("successPane");
-  auto* layout = new QVBoxLayout(pane);
   auto* message = new QLabel(text::kSuccessPaneText, pane);
   message->setObjectName("successText");
   message->setWordWrap(true);
-  auto* row = new QHBoxLayout;
-  playNow_ = new QPushButton(QIcon::fromTheme("media-playback-start"), text::kPlayNowButton, pane);
-  playNow_->setObjectName("playNowButton");
+  auto* messageRow = new QHBoxLayout;
+  messageRow->addWidget(MakeIcon(QStyle::SP_MessageBoxInformation, pane));
+  messageRow->addWidget(message, 1);
+  auto* playNow = new QPushButton(QIcon::fromTheme("media-playback-start"), text::kPlayNowButton, pane);
+  playNow->setObjectName("playNowButton");
   auto* playlist = new QPushButton(QIcon::fromTheme("document-save-as"), text::kCreatePlaylistButton, pane);
   playlist->setObjectName("createPlaylistButton");
-  connect(playNow_, &QPushButton::clicked, this, &BatchWindow::PlayNow);
+  connect(playNow, &QPushButton::clicked, this, &BatchWindow::PlayNow);
   connect(playlist, &QPushButton::clicked, this, &BatchWindow::AskForPlaylist);
-  row->addWidget(playNow_);
-  row->addWidget(playlist);
-  row->addStretch(1);
-  layout->addWidget(message);
-  layout->addLayout(row);
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(playNow);
+  buttonRow->addWidget(playlist);
+  buttonRow->addStretch(1);
+  auto* layout = new QVBoxLayout(pane);
+  layout->addLayout(messageRow);
+  layout->addLayout(buttonRow);
   layout->addStretch(1);
   return pane;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStyle>
 #include <memory>
 
 #include "jobs/batch_window_model.h"
@@ -49,6 +50,7 @@ class BatchWindow final : public QDialog {
   };
 
   QWidget* MakeProgressPane(ProgressWidgets& widgets, const QString& name);
+  QLabel* MakeIcon(QStyle::StandardPixmap which, QWidget* pane);
   QWidget* MakeErrorPane();
   QWidget* MakeSuccessPane();
   void Start();
@@ -79,7 +81,6 @@ class BatchWindow final : public QDialog {
   QWidget* encodePane_ = nullptr;
   QWidget* errorPane_ = nullptr;
   QWidget* successPane_ = nullptr;
-  QPushButton* playNow_ = nullptr;
   QPushButton* button_ = nullptr;
 };
 

@@ -50,11 +50,7 @@ MainWindow::MainWindow(ProgramSession& session, UserNotice& notice, QWidget* par
 }
 
 MainWindow::~MainWindow() {
-  // The worker talks to this window's sinks until it ends.
-  if (session_.batches().IsRunning()) {
-    session_.batches().Cancel();
-    session_.batches().Wait();
-  }
+  StopBatch();
   sink_->Close();
   if (!shutDown_) session_.Shutdown(Geometry());
 }
@@ -378,11 +374,7 @@ WindowGeometry MainWindow::Geometry() const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (session_.batches().IsRunning()) {
-    // The batch window is modal, so this is only reached from outside (a session's end): stop the batch first.
-    session_.batches().Cancel();
-    session_.batches().WaitFor(std::chrono::seconds(10));
-  }
+  StopBatch();
   playerTimer_.stop();
   sink_->Close();
   if (!shutDown_) {
@@ -390,6 +382,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     session_.Shutdown(Geometry());
   }
   event->accept();
+}
+
+// The batch window is modal, so a batch runs at the window's end only when the end came
+// from outside (a signal, the session's end). The worker may be waiting for this thread
+// to take a message, so events keep flowing while it stops.
+void MainWindow::StopBatch() {
+  if (!session_.batches().IsRunning()) return;
+  session_.batches().Cancel();
+  while (!session_.batches().WaitFor(std::chrono::milliseconds(20))) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
 }
 
 void MainWindow::BringToFront() {

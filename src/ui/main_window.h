@@ -117,12 +117,11 @@ class MainWindow final : public QMainWindow {
   void MoveLast();
   void Minimize() { showMinimized(); }
   void Move(TrackListResult (TrackList::*move)());
+  void StopBatch();
 
   ProgramSession& session_;
   UserNotice& notice_;
   std::unique_ptr<QtMessageSink> sink_;
-  // The sinks of closed batch windows whose worker may still be running.
-  std::vector<std::shared_ptr<QtMessageSink>> batchSinks_;
   std::map<Command, QAction*> actions_;
   TrackListView* list_ = nullptr;
   QComboBox* drives_ = nullptr;

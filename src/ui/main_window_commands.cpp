@@ -63,8 +63,6 @@ void MainWindow::RunFileBatch(BatchKind kind, const std::vector<std::string>& fi
 
 void MainWindow::ShowBatch(std::unique_ptr<ConversionBatch> batch) {
   auto* window = new BatchWindow(session_.batches(), std::move(batch), *sink_, session_.log(), notice_, this);
-  if (!session_.batches().IsRunning()) batchSinks_.clear();
-  batchSinks_.push_back(window->sink());
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowModality(Qt::ApplicationModal);
   connect(window, &QDialog::finished, this, [this] { Render(); });

@@ -287,7 +287,7 @@ class BatchWindowTest : public QObject {
     }
     logWindow->accept();
 
-    QTest::keyClick(window.get(), Qt::Key_Return);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
     QVERIFY(!window->isVisible());
     QCOMPARE(window->result(), int(QDialog::Rejected));
   }
