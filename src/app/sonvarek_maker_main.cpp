@@ -9,6 +9,7 @@
 #include "core/text_format.h"
 #include "platform/auto_play.h"
 #include "session/program_session.h"
+#include "ui/icon_theme.h"
 #include "ui/main_window.h"
 #include "ui/message_box_notice.h"
 #include "ui/single_instance.h"
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(text::kProductName);
   QApplication::setApplicationVersion(SONVAREK_VERSION);
   QApplication::setDesktopFileName("sonvarek-maker");
+  UseInstalledIconThemeWhenNoneIsSet();
 
   MessageBoxNotice notice;
   GsettingsAutoRunSetting autoRun;

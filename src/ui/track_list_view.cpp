@@ -37,6 +37,12 @@ void TrackListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
   painter->fillRect(cell.rect, background_);
   cell.backgroundBrush = QBrush(background_);
   cell.state &= ~QStyle::State_Selected;
+  // The check box is drawn in the text's colour, so it shows on any background.
+  cell.palette.setColor(QPalette::Text, text_);
+  cell.palette.setColor(QPalette::WindowText, text_);
+  cell.palette.setColor(QPalette::Base, background_);
+  cell.palette.setColor(QPalette::Window, background_);
+  cell.palette.setColor(QPalette::Button, background_);
   if (selected) painter->fillRect(cell.rect, background_.lighter(160));
   const QWidget* widget = cell.widget;
   QStyle* style = widget ? widget->style() : nullptr;

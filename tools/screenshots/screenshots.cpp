@@ -6,6 +6,7 @@
 // disc. Run under a display (tools/take-screenshots starts Xvfb and the server).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QPixmap>
 #include <QTreeWidget>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "freedb/cddb_request.h"
 #include "session/program_session.h"
 #include "ui/batch_window.h"
+#include "ui/icon_theme.h"
 #include "ui/main_window.h"
 #include "ui/message_box_notice.h"
 #include "ui/query_window.h"
@@ -40,10 +42,24 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds = 60000) {
   return true;
 }
 
-// Lets the window settle (layouts, style polish) before it is drawn.
+// Lets the window settle (layouts, style polish) before it is drawn, then draws it under
+// a plain caption bar with its title: Xvfb has no window manager to draw frames.
 void Save(QWidget* window, const QString& path) {
   WaitFor([] { return false; }, 300);
-  window->grab().save(path);
+  QPixmap body = window->grab();
+  int bar = window->fontMetrics().height() + 12;
+  QPixmap picture(body.width(), body.height() + bar);
+  picture.fill(window->palette().color(QPalette::Window));
+  QPainter painter(&picture);
+  painter.fillRect(0, 0, body.width(), bar, window->palette().color(QPalette::Dark));
+  painter.setPen(window->palette().color(QPalette::BrightText));
+  QFont font = window->font();
+  font.setBold(true);
+  painter.setFont(font);
+  painter.drawText(QRect(0, 0, body.width(), bar), Qt::AlignCenter, window->windowTitle());
+  painter.drawPixmap(0, bar, body);
+  painter.end();
+  picture.save(path);
   std::printf("%s\n", qPrintable(path));
 }
 
@@ -57,6 +73,7 @@ int main(int argc, char** argv) {
   QString out = argv[1];
   setenv("SONVAREK_CD_IMAGE", argv[2], 1);
   QApplication application(argc, argv);
+  UseInstalledIconThemeWhenNoneIsSet();
   MessageBoxNotice notice;
   NoAutoRun autoRun;
   ProgramSession session(argv[4], notice, autoRun);
@@ -74,7 +91,11 @@ int main(int argc, char** argv) {
   query->show();
   if (!WaitFor([&] { return query->model().pane() == QueryPane::Candidates; })) return 1;
   Save(query, out + "/query-candidates.png");
-  query->ChooseCandidate(0);
+  int rock = 0;
+  for (size_t i = 0; i < query->model().candidates().size(); ++i) {
+    if (query->model().candidates()[i].category == "rock") rock = static_cast<int>(i);
+  }
+  query->ChooseCandidate(rock);
   if (!WaitFor([&] { return query->isHidden(); })) return 1;
   window.activateWindow();
   disc.tracks().Highlight(1);
