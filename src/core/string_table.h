@@ -428,6 +428,8 @@ inline constexpr char kCantOpenFolderAfterRip[] = "The output folder %s could no
 
 // Desktop program: freedb dialogs
 // (freedb dialog texts)
+inline constexpr char kCddbOkButton[] = "OK";
+inline constexpr char kCddbCancelButton[] = "Cancel";
 inline constexpr char kCandidateColumnNumber[] = "No.";
 inline constexpr char kCandidateColumnArtist[] = "Artist";
 inline constexpr char kCandidateColumnAlbum[] = "Album";
@@ -437,5 +439,141 @@ inline constexpr char kSubmitGenreLabel[] = "Genre:";
 inline constexpr char kSubmitRevisionLabel[] = "Revision:";
 inline constexpr char kSubmitButton[] = "&Submit";
 inline constexpr char kSubmitTitleColumn[] = "Title";
+
+// Options sheet and information dialogs
+inline constexpr char kDialogTitleFont[] = "Verana";
+// The sheet's tree, in the order of sonvarek::OptionsPage.
+inline constexpr const char* kOptionsPageNames[] = {"Output",     "MP3",      "Ogg Vorbis", "Freedb",
+                                                    "CD-ROM",     "Appearance", "Misc. #1", "Misc. #2"};
+inline constexpr char kOptionsCannotCreateDirectory[] = "Cannot create directory  %s";
+inline constexpr char kOptionsIntegerRange[] = "Please enter an integer between %d and %d.";
+inline constexpr char kOptionsTooManyCharacters[] = "Please enter no more than %d characters.";
+inline constexpr char kOptionsOutputFolderLabel[] = "Select a directory to store your MP3 songs and wave files:";
+inline constexpr char kOptionsBrowseButton[] = "...";
+inline constexpr char kOptionsChooseOutputFolder[] = "Choose the output folder";
+inline constexpr char kOptionsNamingRuleLabel[] = "Filename format:";
+// The naming rule box's presets, in list order.
+inline constexpr const char* kOptionsNamingRulePresets[] = {
+    "<title>", "<number>-<title>", "<number>-<artist>-<title>", "<number>-<artist>-<album>-<title>",
+    "<artist>-<title>", "<artist>-<album>-<title>", "<artist>\\<title>", "<artist>\\<number>-<title>",
+    "<artist>\\<album>\\<title>", "<artist>\\<album>\\<number>-<title>"};
+inline constexpr char kOptionsOutputFormatLabel[] = "Output Format";
+inline constexpr const char* kOptionsOutputFormats[] = {"MP3 Files(*.MP3)", "Wave files(*.wav)", "Ogg Vorbis(*.ogg)"};
+inline constexpr char kOptionsNormalizeTo[] = "Normalize to ";
+inline constexpr char kOptionsPercent[] = "%";
+inline constexpr char kOptionsEncoderEngineLabel[] = "&Encoder Engine:";
+inline constexpr const char* kOptionsEncoderEngines[] = {"liblame_enc.so"};
+inline constexpr char kOptionsMinBitRateLabel[] = "Min. &Bitrate:";
+inline constexpr char kOptionsMaxBitRateLabel[] = "&Max. Bitrate:";
+inline constexpr const char* kOptionsBitRates[] = {" 32  kbit/s", " 40  kbit/s", " 48  kbit/s", " 56  kbit/s",
+                                                   " 64  kbit/s", " 80  kbit/s", " 96  kbit/s", "112 kbit/s",
+                                                   "128 kbit/s",  "160 kbit/s",  "192 kbit/s",  "224 kbit/s",
+                                                   "256 kbit/s",  "320 kbit/s"};
+inline constexpr char kOptionsMpegQualityLabel[] = "MPEG &Quality:";
+inline constexpr const char* kOptionsMpegQualities[] = {"Normal Quality", "Low Quality", "High Quality",
+                                                        "Voice Quality"};
+inline constexpr char kOptionsVbrQualityLabel[] = "VB&R Quality:";
+inline constexpr const char* kOptionsVbrQualities[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+inline constexpr char kOptionsEnableVbr[] = "Enable &VBR ";
+inline constexpr char kOptionsWriteVbrHeader[] = "Write VBR Header";
+inline constexpr char kOptionsStereoModeLabel[] = "Stereo Mode:";
+inline constexpr const char* kOptionsStereoModes[] = {"Stereo", "Joint Stereo", "Dual Channel"};
+inline constexpr char kOptionsEnableId3v1[] = "&Enable ID3V1";
+inline constexpr char kOptionsEnableId3v2[] = "Enable ID3V2";
+inline constexpr char kOptionsAdvancedButton[] = "&Advanced...";
+inline constexpr char kOptionsAdvancedCaption[] = " Advanced";
+inline constexpr char kOptionsCopyrightBit[] = "Set &Copyright Bit";
+inline constexpr char kOptionsOriginalBit[] = "Set O&riginal Bit";
+inline constexpr char kOptionsPrivateBit[] = "Set &Private Bit";
+inline constexpr char kOptionsOggQualityLabel[] = "Quality Coeffcient:";
+inline constexpr char kOptionsOggLow[] = "Low";
+inline constexpr char kOptionsOggHigh[] = "High";
+inline constexpr char kOptionsOggCommentsLabel[] = "Add the following fields to the output Ogg vorbis file's comment:";
+// In the order of Settings::OggComment.
+inline constexpr const char* kOptionsOggComments[] = {"Title",    "Artist",       "Album",     "Year",
+                                                      "Genre",    "Comment",      "Composer",  "Orig. Artist",
+                                                      "Copyright", "URL",         "Encoded By", "Track No."};
+inline constexpr char kOptionsServerLabel[] = "Freedb Server:";
+inline constexpr char kOptionsQueryScriptLabel[] = "Query Script:";
+inline constexpr char kOptionsSubmitScriptLabel[] = "Submit Script:";
+inline constexpr char kOptionsEmailLabel[] = "Email:";
+inline constexpr char kOptionsUseProxy[] = "Use Proxy";
+inline constexpr char kOptionsProxyServerLabel[] = "Proxy Server:";
+inline constexpr char kOptionsProxyPortLabel[] = "Port:";
+inline constexpr char kOptionsProxyAuthorization[] = "Authorization:";
+inline constexpr char kOptionsProxyNameLabel[] = "Name:";
+inline constexpr char kOptionsProxyPasswordLabel[] = "Password:";
+inline constexpr char kOptionsUnitLabel[] = "&Unit:";
+inline constexpr char kOptionsDriveTypeLabel[] = "&Type:";
+inline constexpr char kOptionsDeleteSilence[] = "&Delete silence automatically";
+inline constexpr char kOptionsLeadingFramesLabel[] = "&Leading silent frames:";
+inline constexpr char kOptionsTrailingFramesLabel[] = "&Trailing silent frames:";
+inline constexpr char kOptionsDisableAutoPlay[] = "Disable CD &auto play when running";
+inline constexpr char kOptionsRetryTimesLabel[] = "&Retry times when error:";
+inline constexpr char kOptionsBufferSizeLabel[] = "Read &Buffer size(frames):";
+inline constexpr char kOptionsSkipErrors[] = "Continue ripping if error sectors";
+inline constexpr char kOptionsPlaybackLabel[] = "&Play CD audio:";
+// In the order of the PlaybackOutput values.
+inline constexpr const char* kOptionsPlaybackOutputs[] = {"Digitally, through the sound system",
+                                                          "Through the drive's own audio output"};
+inline constexpr char kOptionsTextColor[] = "&Text";
+inline constexpr char kOptionsHighlightedTextColor[] = "&Highlighted Text";
+inline constexpr char kOptionsTextShadowColor[] = "Text Sh&adow";
+inline constexpr char kOptionsStatusLineColor[] = "&Status Line";
+inline constexpr char kOptionsBackgroundColor[] = "&Background";
+inline constexpr char kOptionsDrawTextShadow[] = "Text Shado&w";
+inline constexpr char kOptionsSetDefaultColors[] = "Set &Default";
+inline constexpr char kOptionsPreviewLabel[] = "Preview";
+inline constexpr char kOptionsPreviewText[] = "01  Track 1";
+inline constexpr char kOptionsPreviewHighlightedText[] = "02  Track 2";
+inline constexpr char kOptionsPreviewStatusText[] = "Device: /dev/sr0";
+inline constexpr char kOptionsPlayerLabel[] = "Specify MP3 player, blank for default:";
+inline constexpr char kOptionsChoosePlayer[] = "Choose the MP3 player";
+inline constexpr char kOptionsPlayerFilter[] = "MP3 Player Program(*)";
+inline constexpr char kOptionsPlayerParametersLabel[] = "Parameters for playing files:";
+inline constexpr char kOptionsReplacingGroup[] = "Filename Character Replacing";
+inline constexpr char kOptionsReplacingText[] =
+    "A filename cannot contain any of the following characters. Please specify a replacement for each of them "
+    "(and for the space):";
+// The labels of the ten replacement edits, in the order of Settings::ReplaceStr.
+inline constexpr const char* kOptionsReplacedCharacters[] = {"*", ":", "?", "\"", "|", "/", "\\", "<", ">", "SP"};
+inline constexpr char kOptionsThreadPriorityLabel[] = "Ripping and encoding thread:";
+inline constexpr const char* kOptionsThreadPriorities[] = {"Lowest", "Below Normal", "Normal", "Above Normal",
+                                                           "Highest"};
+inline constexpr char kOptionsTemporaryFolderLabel[] = "Specify directory for temporary wave files:";
+inline constexpr char kOptionsBrowserButton[] = "&Browser...";
+inline constexpr char kOptionsChooseTemporaryFolder[] = "Choose the folder for temporary wave files";
+inline constexpr char kOptionsAutoLoadCdPlayerIni[] = "Automatically load CD info from cdplayer.ini";
+inline constexpr char kOptionsAutoSelectAll[] = "Automatically select all tracks when refreshing TOC";
+inline constexpr char kOptionsOpenOutputFolder[] = "Open output folder after ripping";
+inline constexpr char kOptionsForceGenericDriver[] = "Force to use the SCSI generic driver (sg)";
+inline constexpr char kTrackInfoCaption[] = "Track Information [#%02d]";
+inline constexpr char kTrackInfoTitleLabel[] = "Title:";
+inline constexpr char kTrackInfoArtistLabel[] = "Artist:";
+inline constexpr char kTrackInfoAlbumLabel[] = "Album:";
+inline constexpr char kTrackInfoYearLabel[] = "Year:";
+inline constexpr char kTrackInfoGenreLabel[] = "Genre:";
+inline constexpr char kTrackInfoCommentLabel[] = "Comment:";
+inline constexpr char kInfoComposerLabel[] = "Composer:";
+inline constexpr char kInfoOrigArtistLabel[] = "Orig. Artist:";
+inline constexpr char kInfoCopyrightLabel[] = "Copyright:";
+inline constexpr char kInfoUrlLabel[] = "URL:";
+inline constexpr char kInfoEncodedByLabel[] = "Encoded By:";
+inline constexpr char kTrackInfoOkButton[] = "&OK";
+inline constexpr char kTrackInfoCancelButton[] = "&Cancel";
+inline constexpr char kTrackInfoMoreButton[] = "&More >>";
+inline constexpr char kTrackInfoLessButton[] = "<< &Less";
+inline constexpr char kTrackInfoPreviousButton[] = "&Previous";
+inline constexpr char kTrackInfoNextButton[] = "&Next";
+inline constexpr char kDiscInfoCaption[] = "Disc Info";
+inline constexpr char kDiscInfoAlbumLabel[] = "Album &Title:";
+inline constexpr char kDiscInfoArtistLabel[] = "&Artist:";
+inline constexpr char kDiscInfoYearLabel[] = "&Year:";
+inline constexpr char kDiscInfoGenreLabel[] = "&Genre:";
+inline constexpr char kDiscInfoCommentLabel[] = "&Comment:";
+inline constexpr char kDiscInfoVolumeFormat[] = "Disc Volume ID: %s\nTotal Tracks:  %d";
+inline constexpr char kDiscInfoOkButton[] = "OK";
+inline constexpr char kDiscInfoCancelButton[] = "Cancel";
+inline constexpr char kDiscInfoCopyToTracks[] = "Copy info to each track";
 
 }  // namespace sonvarek::text

@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -22,7 +23,23 @@ QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent) {
   label->setObjectName(name);
   label->setWordWrap(true);
   label->setAlignment(Qt::AlignCenter);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
+}
+
+// The status line over an indeterminate bar: the exchange has no measurable progress.
+QWidget* ProgressPane(QLabel* status, QWidget* parent) {
+  auto* pane = new QWidget(parent);
+  auto* bar = new QProgressBar(pane);
+  bar->setObjectName("busyBar");
+  bar->setRange(0, 0);
+  bar->setTextVisible(false);
+  auto* layout = new QVBoxLayout(pane);
+  layout->addStretch(1);
+  layout->addWidget(status);
+  layout->addWidget(bar);
+  layout->addStretch(1);
+  return pane;
 }
 
 }  // namespace
@@ -35,36 +52,51 @@ QueryWindow::QueryWindow(DiscSession& session, CddbRequest request, UserNotice& 
       sink_(std::make_shared<QtMessageSink>([this](const WindowMessage& message) { Handle(message); })),
       model_(std::move(request), sink_, target_),
       panes_(new QStackedWidget(this)),
-      status_(PaneLabel(text::kCddbReadingToc, "statusText", this)),
+      status_(PaneLabel(Utf8(model_.status()), "statusText", this)),
       candidates_(new QTreeWidget(this)),
       noMatch_(PaneLabel(text::kCddbNoMatch, "noMatchText", this)),
-      error_(PaneLabel(QString(), "errorText", this)),
-      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)) {
+      error_(PaneLabel(QString(), "errorText", this)) {
   setWindowTitle(text::kCddbQueryingCaption);
+  setSizeGripEnabled(true);
+  progressPane_ = ProgressPane(status_, this);
+
   candidates_->setObjectName("candidates");
   candidates_->setHeaderLabels({text::kCandidateColumnNumber, text::kCandidateColumnArtist, text::kCandidateColumnAlbum});
   candidates_->setRootIsDecorated(false);
+  candidates_->setUniformRowHeights(true);
   candidates_->setAllColumnsShowFocus(true);
+  candidates_->setSelectionMode(QAbstractItemView::SingleSelection);
   candidates_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  candidates_->setColumnWidth(0, 40);
-  candidates_->setColumnWidth(1, 170);
+  candidates_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  int digit = candidates_->fontMetrics().horizontalAdvance('0');
+  candidates_->setColumnWidth(0, digit * 6);
+  candidates_->setColumnWidth(1, digit * 22);
   connect(candidates_, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { ChooseCandidate(candidates_->indexOfTopLevelItem(item)); });
-  for (QWidget* pane : {static_cast<QWidget*>(status_), static_cast<QWidget*>(candidates_),
-                        static_cast<QWidget*>(noMatch_), static_cast<QWidget*>(error_)}) {
+
+  for (QWidget* pane : {progressPane_, static_cast<QWidget*>(candidates_), static_cast<QWidget*>(noMatch_),
+                        static_cast<QWidget*>(error_)}) {
     panes_->addWidget(pane);
   }
-  buttons_->button(QDialogButtonBox::Ok)->setObjectName("okButton");
-  buttons_->button(QDialogButtonBox::Cancel)->setObjectName("cancelButton");
-  connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
+
+  auto* buttons = new QDialogButtonBox(this);
+  ok_ = buttons->addButton(text::kCddbOkButton, QDialogButtonBox::AcceptRole);
+  cancel_ = buttons->addButton(text::kCddbCancelButton, QDialogButtonBox::RejectRole);
+  ok_->setObjectName("okButton");
+  cancel_->setObjectName("cancelButton");
+  ok_->setDefault(true);
+  // OK takes the selected row, the first when none is selected.
+  connect(ok_, &QPushButton::clicked, this, [this] {
     QTreeWidgetItem* item = candidates_->currentItem();
     ChooseCandidate(item ? candidates_->indexOfTopLevelItem(item) : 0);
   });
-  connect(buttons_, &QDialogButtonBox::rejected, this, &QueryWindow::reject);
+  connect(cancel_, &QPushButton::clicked, this, &QueryWindow::reject);
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(panes_, 1);
-  layout->addWidget(buttons_);
-  resize(460, 260);
+  layout->addWidget(buttons);
+  setMinimumSize(320, 180);
+  resize(480, 280);
   Render();
 }
 
@@ -80,6 +112,7 @@ void QueryWindow::showEvent(QShowEvent* event) {
   std::optional<DiscIdInfo> ids = session_.ComputeIds().freedb;
   if (!ids) {
     notice_.Show(text::kPleaseInsertAnAudioCd, NoticeKind::Error);
+    // Not from inside the show itself: the dialog is still being made visible.
     QMetaObject::invokeMethod(this, [this] { done(QDialog::Rejected); }, Qt::QueuedConnection);
     return;
   }
@@ -88,17 +121,9 @@ void QueryWindow::showEvent(QShowEvent* event) {
 }
 
 void QueryWindow::Handle(const WindowMessage& message) {
+  QueryPane before = model_.pane();
   model_.Handle(message);
-  if (message.id == Message::CddbQueryDone && model_.pane() == QueryPane::Candidates) {
-    candidates_->clear();
-    int number = 1;
-    for (const CddbMatch& match : model_.candidates()) {
-      auto* item = new QTreeWidgetItem({QString::number(number++), Utf8(match.artist), Utf8(match.title)});
-      candidates_->addTopLevelItem(item);
-    }
-    candidates_->setCurrentItem(candidates_->topLevelItem(0));
-    candidates_->setFocus();
-  }
+  if (before != QueryPane::Candidates && model_.pane() == QueryPane::Candidates) FillCandidates();
   Render();
   if (model_.end() == DialogEnd::Ok) {
     session_.SaveDisc();
@@ -108,17 +133,27 @@ void QueryWindow::Handle(const WindowMessage& message) {
   }
 }
 
+void QueryWindow::FillCandidates() {
+  candidates_->clear();
+  int number = 1;
+  for (const CddbMatch& match : model_.candidates()) {
+    candidates_->addTopLevelItem(new QTreeWidgetItem({QString::number(number++), Utf8(match.artist), Utf8(match.title)}));
+  }
+  candidates_->setCurrentItem(candidates_->topLevelItem(0));
+  candidates_->setFocus();
+}
+
 void QueryWindow::Render() {
-  if (!model_.status().empty()) status_->setText(Utf8(model_.status()));
+  status_->setText(Utf8(model_.status()));
   error_->setText(Utf8(model_.errorText()));
   switch (model_.pane()) {
-    case QueryPane::Progress: panes_->setCurrentWidget(status_); break;
+    case QueryPane::Progress: panes_->setCurrentWidget(progressPane_); break;
     case QueryPane::Candidates: panes_->setCurrentWidget(candidates_); break;
     case QueryPane::NoMatch: panes_->setCurrentWidget(noMatch_); break;
     case QueryPane::Error: panes_->setCurrentWidget(error_); break;
   }
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(model_.okEnabled());
-  buttons_->button(QDialogButtonBox::Cancel)->setEnabled(model_.cancelEnabled());
+  ok_->setEnabled(model_.okEnabled());
+  cancel_->setEnabled(model_.cancelEnabled());
   SetBusy(model_.busy());
 }
 
@@ -138,11 +173,11 @@ bool QueryWindow::ChooseCandidate(int row) {
   return chosen;
 }
 
-// Cancel, Escape and the close box: the exchange is cancelled; the model says when to close.
+// Cancel, Escape and the close box: the exchange is cancelled; CddbClose closes the
+// dialog once the worker has ended (at once when none runs).
 void QueryWindow::reject() {
   model_.Cancel();
   Render();
-  if (model_.end() == DialogEnd::Cancelled) done(QDialog::Rejected);
 }
 
 }  // namespace sonvarek

@@ -11,15 +11,23 @@
 
 class QDialogButtonBox;
 class QLabel;
+class QPushButton;
 class QStackedWidget;
 class QTreeWidget;
+class QWidget;
 
 namespace sonvarek {
 
-// "Querying Freedb": renders the query dialog's model over the disc session. After
-// OK the session holds what the read brought and its disc is saved, as the command
-// line's query does. Cancel, Escape and the close box cancel the exchange; the dialog
-// closes once the worker has ended, with the wait cursor meanwhile.
+// "Querying Freedb": renders the query dialog's model over the disc session. The
+// query starts when the dialog is first shown; a disc without a freedb id gets the
+// notice kPleaseInsertAnAudioCd and the dialog closes rejected. After a read the
+// session holds what it brought and the dialog has saved the disc
+// (DiscSession::SaveDisc), as the command line's query does; it then closes
+// accepted. Cancel, Escape and the close box cancel the exchange; the dialog closes
+// rejected once the worker has ended, with the wait cursor meanwhile.
+//
+// Children by objectName: "statusText", "candidates" (QTreeWidget), "noMatchText",
+// "errorText", "okButton", "cancelButton".
 class QueryWindow final : public QDialog {
   Q_OBJECT
 
@@ -28,7 +36,8 @@ class QueryWindow final : public QDialog {
   ~QueryWindow() override;
 
   const QueryDialog& model() const { return model_; }
-  // OK or a double-click on a candidate row.
+  // What OK or a double-click on candidate `row` does: the read starts. False outside
+  // the candidate list or for a row past its end.
   bool ChooseCandidate(int row);
 
  protected:
@@ -37,6 +46,7 @@ class QueryWindow final : public QDialog {
 
  private:
   void Handle(const WindowMessage& message);
+  void FillCandidates();
   void Render();
   void SetBusy(bool busy);
 
@@ -48,11 +58,13 @@ class QueryWindow final : public QDialog {
   bool started_ = false;
   bool waitCursor_ = false;
   QStackedWidget* panes_;
+  QWidget* progressPane_;
   QLabel* status_;
   QTreeWidget* candidates_;
   QLabel* noMatch_;
   QLabel* error_;
-  QDialogButtonBox* buttons_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
 };
 
 }  // namespace sonvarek

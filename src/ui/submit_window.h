@@ -14,17 +14,24 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QStackedWidget;
 class QTreeWidget;
-class QTreeWidgetItem;
+class QWidget;
 
 namespace sonvarek {
 
-// "Submitting to freedb": the editor (artist, album, genre, revision, titles edited
-// in place, each edit reaching the main window's disc at once), then the progress,
-// succeeded or failed pane, over the submission model. The caller has checked the
-// e-mail address.
+// "Submitting to freedb": the editor (artist, album, genre, revision and the track
+// titles, edited in place), then the progress, succeeded or failed pane, over the
+// submission model. Each title edit reaches the session's disc at once; Submit gives
+// it the artist, album and genre too, which stay there whatever the outcome. Saving
+// the disc is left to the caller, as at exit. The caller checks the e-mail address
+// (SubmitEmailAccepted) before opening the dialog; `diagnosticPath` is cddb.txt in
+// the program folder.
+//
+// Children by objectName: "artistEdit", "albumEdit", "genreBox", "revisionEdit",
+// "titleList" (QTreeWidget, columns No. and Title), "statusText", "succeededText",
+// "availableSoonText", "failedHeading", "failedText" (the error line), "homePageLink",
+// "submitButton", "cancelButton".
 class SubmitWindow final : public QDialog {
   Q_OBJECT
 
@@ -34,19 +41,28 @@ class SubmitWindow final : public QDialog {
   ~SubmitWindow() override;
 
   const SubmitDialog& model() const { return model_; }
-  // The Submit button: false after the validation message was shown.
+  // The Submit button: false when nothing was sent (a validation message was shown,
+  // with the focus on the field concerned, or the disc has no freedb id, or the
+  // submission has already run).
   bool Submit();
-  // The in-place editor's end on row `row`.
+  // Opens the in-place editor over the title of `row`, as a double-click, F2 or Enter
+  // on the row does.
+  void StartTitleEdit(int row);
+  // The in-place editor's end on `row`: the row shows `title` and the track takes it.
   void EditTitle(int row, const QString& title);
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override;
 
  private:
+  QWidget* MakeEditorPane();
+  void FillEditor();
+  void ReadEditor();
+  void FocusFieldOf(const std::string& message);
   void Handle(const WindowMessage& message);
   void Render();
   void SetBusy(bool busy);
-  void ReadEditor();
 
   DiscSession& session_;
   UserNotice& notice_;
@@ -56,13 +72,16 @@ class SubmitWindow final : public QDialog {
   bool waitCursor_ = false;
   bool filling_ = false;
   QStackedWidget* panes_;
+  QWidget* editorPane_;
+  QWidget* progressPane_;
   QLineEdit* artist_;
   QLineEdit* album_;
   QComboBox* genre_;
-  QSpinBox* revision_;
+  QLineEdit* revision_;
   QTreeWidget* titles_;
   QLabel* status_;
-  QLabel* succeeded_;
+  QWidget* succeededPane_;
+  QWidget* failedPane_;
   QLabel* failed_;
   QPushButton* submit_;
   QPushButton* cancel_;
