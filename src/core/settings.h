@@ -92,6 +92,8 @@ struct Settings {
   // one trailing '/'; the folder temporary WAV files go to, with its trailing '/'.
   std::string effectiveOutputFolder;
   std::string temporaryFolder;
+
+  bool operator==(const Settings&) const = default;
 };
 
 // The Vorbis comment flag keys of [Ogg Vorbis], in the order of Settings::OggComment.

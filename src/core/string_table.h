@@ -398,7 +398,6 @@ inline constexpr char kDefaultMp3PlayerFailed[] =
 inline constexpr char kCantOpenOutputFolder[] = "The output folder %s could not be opened: %s";
 inline constexpr char kCantOpenHelp[] = "The manual %s could not be opened.";
 inline constexpr char kCantOpenHomePage[] = "The home page %s could not be opened.";
-inline constexpr char kComingInNextVersion[] = "%s opens in a coming version of Sonvarek Maker.";
 inline constexpr char kFileDialogEncodeMp3[] = "Encode WAV to MP3";
 inline constexpr char kFileDialogEncodeOgg[] = "Encode WAV to OGG";
 inline constexpr char kFileDialogDecode[] = "Decode MP3 to WAV";

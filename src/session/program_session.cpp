@@ -131,6 +131,28 @@ std::unique_ptr<ConversionBatch> ProgramSession::MakeFiles(BatchKind kind, const
   return MakeFileBatch(kind, files, settings_);
 }
 
+OptionsChanges ProgramSession::ApplyOptions(Settings accepted) {
+  OptionsChanges changes = ChangesToApply(settings_, accepted);
+  const int32_t engineInUse = settings_.MP3Encoder;
+  settings_ = std::move(accepted);
+  if (changes.encoderEngine) {
+    const int32_t chosen = settings_.MP3Encoder;
+    settings_.MP3Encoder = engineInUse;  // ChangeEncoder takes the old engine from here
+    ChangeEncoder(encoder_, settings_.MP3Encoder, chosen, notice_);
+  }
+  if (!started_) return changes;
+  if (changes.reopenDrive) {
+    ChooseUnit(settings_.CDROMDriver);
+  } else if (changes.playbackOutput) {
+    if (player_) player_->Stop();
+    MakePlayer();
+    if (player_) player_->DiscRead();
+  }
+  if (changes.driveOptions && disc_.driver() != nullptr) disc_.driver()->SetOptions(settings_);
+  if (changes.autoPlay) autoPlay_.Apply(settings_.DisableAutoPlay != 0);
+  return changes;
+}
+
 void ProgramSession::SetVolume(long value) {
   if (volume_ && volume_->IsAvailable()) volume_->SetVolume(value);
 }

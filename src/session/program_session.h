@@ -13,6 +13,7 @@
 #include "platform/master_volume.h"
 #include "session/batch_session.h"
 #include "session/disc_session.h"
+#include "session/options_sheet.h"
 #include "session/track_list_rows.h"
 
 namespace sonvarek {
@@ -51,6 +52,12 @@ class ProgramSession {
   // no row is checked (the caller shows text::kSelectOneItem).
   std::unique_ptr<ConversionBatch> MakeRip();
   std::unique_ptr<ConversionBatch> MakeFiles(BatchKind kind, const std::vector<std::string>& files) const;
+
+  // An accepted options sheet: `accepted` becomes the live settings and what changed
+  // is put to work: the encoder engine, the drive (made anew and its disc read, its
+  // texts saved first), the driver's retry count and type, the player's output and
+  // the desktop's auto-play. The caller redraws what the returned changes name.
+  OptionsChanges ApplyOptions(Settings accepted);
 
   // The master volume slider.
   void SetVolume(long value);

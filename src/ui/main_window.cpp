@@ -16,14 +16,10 @@
 #include "cdrom/media_change_watcher.h"
 #include "core/string_table.h"
 #include "core/window_messages.h"
+#include "ui/dialog_support.h"
 #include "ui/track_list_view.h"
 
 namespace sonvarek {
-namespace {
-
-QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
 
 MainWindow::MainWindow(ProgramSession& session, UserNotice& notice, QWidget* parent)
     : QMainWindow(parent), session_(session), notice_(notice) {
@@ -39,7 +35,7 @@ MainWindow::MainWindow(ProgramSession& session, UserNotice& notice, QWidget* par
   resize(geometry.width, geometry.height);
   move(geometry.left, geometry.top);
   list_->SetColumnWidths(geometry.columnWidths);
-  list_->SetColours(settings);
+  ApplyColours();
   playerTimer_.setInterval(200);
   connect(&playerTimer_, &QTimer::timeout, this, [this] {
     if (CdPlayer* player = session_.player(); player && player->timerRunning()) {
@@ -47,6 +43,19 @@ MainWindow::MainWindow(ProgramSession& session, UserNotice& notice, QWidget* par
       RenderPlayer();
     }
   });
+}
+
+// The list in the user's colours; the time display too, as a small panel of the
+// list's background with the status-line colour.
+void MainWindow::ApplyColours() {
+  const Settings& settings = session_.settings();
+  list_->SetColours(settings);
+  list_->viewport()->update();
+  time_->setAutoFillBackground(true);
+  QPalette palette = time_->palette();
+  palette.setColor(QPalette::Window, FromColourRef(settings.BackgroundColor));
+  palette.setColor(QPalette::WindowText, FromColourRef(settings.StatusLineColor));
+  time_->setPalette(palette);
 }
 
 MainWindow::~MainWindow() {

@@ -71,10 +71,9 @@ class MainWindow final : public QMainWindow {
   void HandleMessage(const WindowMessage& message);
   void WatchMedia();
   void WatchVolume();
-  bool NeedsHighlight();
   void ShowBatch(std::unique_ptr<ConversionBatch> batch);
   void ChooseFiles(BatchKind kind);
-  void Placeholder(const char* command);
+  void ApplyColours();
 
   void EncodeMp3() { ChooseFiles(BatchKind::EncodeMp3); }
   void EncodeOgg() { ChooseFiles(BatchKind::EncodeOgg); }

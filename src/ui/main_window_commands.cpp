@@ -15,17 +15,19 @@
 #include "platform/process.h"
 #include "platform/volume_program.h"
 #include "ui/batch_window.h"
+#include "ui/dialog_support.h"
+#include "ui/disc_info_dialog.h"
 #include "ui/file_batch_dialog.h"
 #include "ui/log_window.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/query_window.h"
 #include "ui/submit_window.h"
+#include "ui/track_info_dialog.h"
 #include "ui/track_list_view.h"
 
 namespace sonvarek {
 namespace {
-
-QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Where the HTML manual lies: installed beside the program, else in the source tree's docs.
 QString ManualPath() {
@@ -38,17 +40,6 @@ QString ManualPath() {
 }
 
 }  // namespace
-
-bool MainWindow::NeedsHighlight() {
-  if (session_.disc().tracks().Highlighted()) return false;
-  notice_.Show(text::kHighlightTrackItem, NoticeKind::Warning);
-  return true;
-}
-
-void MainWindow::Placeholder(const char* command) {
-  QString name = Utf8(command).remove("...");
-  notice_.Show(FormatText(text::kComingInNextVersion, name.toStdString()), NoticeKind::Information);
-}
 
 void MainWindow::ChooseFiles(BatchKind kind) {
   FileBatchDialog dialog(kind, session_.settings().effectiveOutputFolder, this);
@@ -111,8 +102,14 @@ void MainWindow::Eject() {
 }
 
 void MainWindow::TrackInfo() {
-  if (NeedsHighlight()) return;
-  Placeholder(text::kCommandTrackInfo);
+  std::optional<TrackInfoEditor> editor = TrackInfoEditor::Open(session_.disc());
+  if (!editor) {
+    notice_.Show(text::kHighlightTrackItem, NoticeKind::Warning);
+    return;
+  }
+  TrackInfoDialog dialog(std::move(*editor), this);
+  connect(&dialog, &TrackInfoDialog::stored, this, [this] { Render(); });
+  dialog.exec();
 }
 
 void MainWindow::DiscInfo() {
@@ -120,7 +117,8 @@ void MainWindow::DiscInfo() {
     notice_.Show(text::kNoCdAvailable, NoticeKind::Warning);
     return;
   }
-  Placeholder(text::kCommandDiscInfo);
+  DiscInfoDialog dialog(session_.disc(), this);
+  dialog.exec();
 }
 
 void MainWindow::SelectAll() {
@@ -158,7 +156,16 @@ void MainWindow::CopyToClipboard() {
   notice_.Show(text::kTocCopiedToClipboard, NoticeKind::Information);
 }
 
-void MainWindow::Options() { Placeholder(text::kCommandOptions); }
+void MainWindow::Options() {
+  std::vector<std::string> units;
+  for (const DeviceRecord& unit : session_.disc().Units()) units.push_back(unit.DisplayName());
+  OptionsDialog dialog(session_.settings(), std::move(units), session_.folders(), notice_, this);
+  if (dialog.exec() != QDialog::Accepted || !dialog.accepted()) return;
+  OptionsChanges changes = session_.ApplyOptions(*dialog.accepted());
+  if (changes.colours) ApplyColours();
+  if (changes.reopenDrive) RenderDrives();
+  Render();
+}
 
 void MainWindow::OpenOutputFolder() {
   const std::string& folder = session_.settings().effectiveOutputFolder;

@@ -5,25 +5,16 @@
 #include <QPainter>
 
 #include "core/string_table.h"
+#include "ui/colour_preview.h"
+#include "ui/dialog_support.h"
 
 namespace sonvarek {
-namespace {
-
-// Settings keep colours as 0x00BBGGRR.
-QColor ColourOf(int32_t value) {
-  auto bits = static_cast<uint32_t>(value);
-  return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF), static_cast<int>((bits >> 16) & 0xFF));
-}
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
 
 void TrackListDelegate::SetColours(const Settings& settings) {
-  text_ = ColourOf(settings.TextColor);
-  selectedText_ = ColourOf(settings.TextSelColor);
-  background_ = ColourOf(settings.BackgroundColor);
-  shadow_ = ColourOf(settings.TextShadowColor);
+  text_ = FromColourRef(settings.TextColor);
+  selectedText_ = FromColourRef(settings.TextSelColor);
+  background_ = FromColourRef(settings.BackgroundColor);
+  shadow_ = FromColourRef(settings.TextShadowColor);
   shadowOn_ = settings.BoolShadowColor != 0;
 }
 
@@ -51,12 +42,8 @@ void TrackListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
   int alignment = static_cast<int>(cell.displayAlignment) | Qt::AlignVCenter;
   painter->save();
   painter->setFont(cell.font);
-  if (shadowOn_) {
-    painter->setPen(shadow_);
-    painter->drawText(textRect.translated(1, 1), alignment, text);
-  }
-  painter->setPen(selected ? selectedText_ : text_);
-  painter->drawText(textRect, alignment, text);
+  DrawShadowedText(*painter, textRect, alignment, text, selected ? selectedText_ : text_,
+                   shadowOn_ ? std::optional<QColor>(shadow_) : std::nullopt);
   painter->restore();
 }
 
@@ -85,7 +72,7 @@ TrackListView::TrackListView(QWidget* parent) : QTreeWidget(parent), delegate_(n
 void TrackListView::SetColours(const Settings& settings) {
   delegate_->SetColours(settings);
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Base, ColourOf(settings.BackgroundColor));
+  palette.setColor(QPalette::Base, FromColourRef(settings.BackgroundColor));
   setPalette(palette);
   viewport()->update();
 }

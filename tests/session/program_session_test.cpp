@@ -5,6 +5,7 @@
 
 #include "core/profile_file.h"
 #include "core/string_table.h"
+#include "support/memory_auto_run.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 
@@ -13,15 +14,7 @@ namespace {
 
 const std::string kSampleCue = std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.cue";
 
-class MemoryAutoRun final : public AutoRunSetting {
- public:
-  std::optional<bool> ReadNever() override { return never; }
-  bool WriteNever(bool value) override {
-    never = value;
-    return true;
-  }
-  bool never = false;
-};
+using test::MemoryAutoRun;
 
 class ProgramSessionTest : public ::testing::Test {
  protected:
@@ -86,6 +79,40 @@ TEST_F(ProgramSessionTest, EjectEmptiesTheListAndAsksForADisc) {
   EXPECT_TRUE(session.disc().tracks().Rows().empty());
   EXPECT_EQ(session.discText(), text::kPleaseInsertAnAudioCd);
   EXPECT_EQ(session.MakeRip(), nullptr);
+}
+
+// An accepted sheet is put to work: auto-play switched, the driver's retry count
+// renewed, a player over the drive's own output, the drive made anew (its
+// edited texts saved first) and its disc read again.
+TEST_F(ProgramSessionTest, AcceptedOptionsArePutToWork) {
+  ProgramSession session(Home(), notice, autoRun);
+  session.Start();
+  ASSERT_TRUE(autoRun.never);
+  session.disc().SetTrackTitle(2, "Two Tones");
+  const CSCSIDriver* firstDriver = session.disc().driver();
+
+  Settings accepted = session.settings();
+  accepted.DisableAutoPlay = 0;
+  accepted.RetryTimes = 9;
+  accepted.PlaybackOutput = 1;
+  OptionsChanges changes = session.ApplyOptions(accepted);
+  EXPECT_TRUE(changes.autoPlay && changes.driveOptions && changes.playbackOutput);
+  EXPECT_FALSE(changes.reopenDrive || changes.encoderEngine);
+  EXPECT_FALSE(autoRun.never);
+  EXPECT_EQ(session.disc().driver()->Options().retryTimes, 9);
+  EXPECT_NE(session.player(), nullptr);
+  EXPECT_EQ(session.disc().driver(), firstDriver);
+  EXPECT_TRUE(session.settings() == accepted);
+
+  accepted.bUseASPI = 1 - accepted.bUseASPI;
+  changes = session.ApplyOptions(accepted);
+  EXPECT_TRUE(changes.reopenDrive);
+  ASSERT_NE(session.disc().driver(), nullptr);
+  EXPECT_EQ(session.disc().driver()->Options().retryTimes, 9);
+  ASSERT_EQ(session.disc().tracks().Rows().size(), 5u);
+  EXPECT_EQ(session.disc().tracks().Rows()[1].title, "Two Tones");
+  ASSERT_NE(session.player(), nullptr);
+  EXPECT_TRUE(notice.texts.empty());
 }
 
 }  // namespace

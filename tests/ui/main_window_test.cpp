@@ -11,9 +11,8 @@
 #include "core/profile_file.h"
 #include "core/string_table.h"
 #include "session/program_session.h"
-#include "support/scoped_environment.h"
-#include "support/temp_folder.h"
 #include "ui/batch_window.h"
+#include "ui/desktop_program.h"
 #include "ui/main_window.h"
 #include "ui/track_list_view.h"
 
@@ -22,55 +21,8 @@ using Command = MainWindow::Command;
 
 namespace {
 
-const std::string kSampleCue = std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.cue";
-
-// The desktop's auto-play value, kept in memory.
-class MemoryAutoRun final : public AutoRunSetting {
- public:
-  std::optional<bool> ReadNever() override { return never; }
-  bool WriteNever(bool value) override {
-    never = value;
-    return true;
-  }
-  bool never = false;
-};
-
-// A two-track disc of silence: three seconds and a second and a half.
-std::string WriteTwoTrackDisc(const test::TempFolder& folder) {
-  std::string bin = folder / "two.bin";
-  std::ofstream(bin, std::ios::binary) << std::string(size_t{2352} * (225 + 113), '\0');
-  std::string cue = folder / "two.cue";
-  std::ofstream(cue) << "FILE \"two.bin\" BINARY\n"
-                        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-                        "  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n";
-  return cue;
-}
-
-// One program as the desktop starts it: its home, its disc image, its window.
-struct Program {
-  explicit Program(const std::string& cue, const std::string& settings = {}) {
-    environment.Set("SONVAREK_CD_IMAGE", cue);
-    std::filesystem::create_directories(home.Path() + "home");
-    std::ofstream(home.Path() + "home/Settings.ini")
-        << "[General]\nOutputFolder=" << home.Path() << "out\n" << settings;
-    session = std::make_unique<ProgramSession>(home.Path() + "home", notice, autoRun);
-    window = std::make_unique<MainWindow>(*session, notice);
-    window->show();
-    window->Start();
-  }
-
-  QTreeWidget& list() const { return *window->trackList(); }
-  QString Title(int row) const { return list().topLevelItem(row)->text(1); }
-  void Trigger(Command command) const { window->action(command)->trigger(); }
-  BatchWindow* Batch() const { return window->findChild<BatchWindow*>(); }
-
-  test::TempFolder home;
-  test::ScopedEnvironment environment;
-  RecordingNotice notice;
-  MemoryAutoRun autoRun;
-  std::unique_ptr<ProgramSession> session;
-  std::unique_ptr<MainWindow> window;
-};
+using test::kSampleCue;
+using Program = test::DesktopProgram;
 
 }  // namespace
 
@@ -139,9 +91,9 @@ class MainWindowTest : public QObject {
 
   void copyToClipboardOfATwoTrackDisc() {
     test::TempFolder images;
-    Program program(WriteTwoTrackDisc(images));
+    Program program(test::WriteSilentDisc(images, 2));
     program.Trigger(Command::CopyToClipboard);
-    QCOMPARE(QApplication::clipboard()->text(), QString("Track 1\t\t00:03\r\nTrack 2\t\t00:01\r\n"));
+    QCOMPARE(QApplication::clipboard()->text(), QString("Track 1\t\t00:03\r\nTrack 2\t\t00:03\r\n"));
     QCOMPARE(program.notice.texts, std::vector<std::string>{text::kTocCopiedToClipboard});
   }
 

@@ -16,10 +16,13 @@
 #include "freedb/cddb_request.h"
 #include "session/program_session.h"
 #include "ui/batch_window.h"
+#include "ui/disc_info_dialog.h"
 #include "ui/icon_theme.h"
 #include "ui/main_window.h"
 #include "ui/message_box_notice.h"
+#include "ui/options_dialog.h"
 #include "ui/query_window.h"
+#include "ui/track_info_dialog.h"
 
 using namespace sonvarek;
 
@@ -116,6 +119,31 @@ int main(int argc, char** argv) {
   if (!WaitFor([&] { return batch->model().finished(); })) return 1;
   Save(batch, out + "/batch-success.png");
   batch->close();
+
+  // The options sheet, page by page, and the two information dialogs.
+  std::vector<std::string> units;
+  for (const DeviceRecord& unit : disc.Units()) units.push_back(unit.DisplayName());
+  OptionsDialog options(session.settings(), units, session.folders(), notice, &window);
+  options.show();
+  const char* pageFiles[] = {"output", "mp3", "ogg", "freedb", "cdrom", "appearance", "misc1", "misc2"};
+  for (int page = 0; page < 8; ++page) {
+    options.ShowPage(static_cast<OptionsPage>(page));
+    Save(&options, out + "/options-" + pageFiles[page] + ".png");
+  }
+  options.reject();
+  disc.tracks().Highlight(1);
+  std::optional<TrackInfoEditor> editor = TrackInfoEditor::Open(disc);
+  if (!editor) return 1;
+  TrackInfoDialog trackInfo(std::move(*editor), &window);
+  trackInfo.show();
+  Save(&trackInfo, out + "/track-info.png");
+  trackInfo.ToggleExpanded();
+  Save(&trackInfo, out + "/track-info-expanded.png");
+  trackInfo.reject();
+  DiscInfoDialog discInfo(disc, &window);
+  discInfo.show();
+  Save(&discInfo, out + "/disc-info.png");
+  discInfo.reject();
   window.close();
   return 0;
 }

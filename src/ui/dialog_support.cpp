@@ -1,0 +1,46 @@
+#include "ui/dialog_support.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+
+#include "core/records.h"
+#include "core/string_table.h"
+
+namespace sonvarek {
+
+QColor FromColourRef(int32_t colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
+
+int32_t ToColourRef(const QColor& colour) {
+  return static_cast<int32_t>(colour.red()) | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+QLabel* MakeTitleBand(QWidget* parent) {
+  auto* band = new QLabel(Utf8(text::kProductName), parent);
+  band->setObjectName("titleBand");
+  // The font is asked for by name; fontconfig stands in a sans face where it is missing.
+  QFont font(QString::fromLatin1(text::kDialogTitleFont));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(18);
+  font.setWeight(QFont::Bold);
+  band->setFont(font);
+  band->setAutoFillBackground(true);
+  band->setBackgroundRole(QPalette::Highlight);
+  band->setForegroundRole(QPalette::HighlightedText);
+  band->setMargin(6);
+  return band;
+}
+
+QComboBox* MakeGenreBox(const std::string& genre, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName("genreBox");
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->setMaxVisibleItems(16);
+  for (std::string_view name : GenreTable()) box->addItem(Utf8(name));
+  box->setEditText(Utf8(genre));
+  return box;
+}
+
+}  // namespace sonvarek

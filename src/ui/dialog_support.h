@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+class QColor;
+class QComboBox;
+class QLabel;
+class QWidget;
+
+namespace sonvarek {
+
+// The windows keep every text as UTF-8 std::string; these cross into and out of Qt.
+inline QString Utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+// The settings keep colours as 0x00BBGGRR.
+QColor FromColourRef(int32_t colour);
+int32_t ToColourRef(const QColor& colour);
+
+// The band across the top of the options sheet and the information dialogs: the
+// program's name in the dialogs' title font.
+QLabel* MakeTitleBand(QWidget* parent);
+
+// The information dialogs' genre box: the 126 names and the empty entry that ends
+// the list, and any typed text.
+QComboBox* MakeGenreBox(const std::string& genre, QWidget* parent);
+
+}  // namespace sonvarek

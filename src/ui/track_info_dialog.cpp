@@ -1,0 +1,162 @@
+#include "ui/track_info_dialog.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/string_table.h"
+#include "ui/dialog_support.h"
+
+namespace sonvarek {
+namespace {
+
+QLineEdit* MakeEdit(const char* name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QPushButton* MakeButton(const char* label, const char* name, QWidget* parent) {
+  auto* button = new QPushButton(Utf8(label), parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+TrackInfoDialog::TrackInfoDialog(TrackInfoEditor editor, QWidget* parent)
+    : QDialog(parent), editor_(std::move(editor)) {
+  setObjectName("trackInfoDialog");
+  setModal(true);
+  title_ = MakeEdit("titleEdit", this);
+  artist_ = MakeEdit("artistEdit", this);
+  album_ = MakeEdit("albumEdit", this);
+  year_ = MakeEdit("yearEdit", this);
+  genre_ = MakeGenreBox({}, this);
+  comment_ = new QPlainTextEdit(this);
+  comment_->setObjectName("commentEdit");
+  comment_->setTabChangesFocus(true);
+  comment_->setFixedHeight(comment_->fontMetrics().lineSpacing() * 3 + 12);
+
+  auto* form = new QFormLayout;
+  form->addRow(Utf8(text::kTrackInfoTitleLabel), title_);
+  form->addRow(Utf8(text::kTrackInfoArtistLabel), artist_);
+  form->addRow(Utf8(text::kTrackInfoAlbumLabel), album_);
+  form->addRow(Utf8(text::kTrackInfoYearLabel), year_);
+  form->addRow(Utf8(text::kTrackInfoGenreLabel), genre_);
+  form->addRow(Utf8(text::kTrackInfoCommentLabel), comment_);
+
+  // The extended part, below the marker line, shown only while expanded.
+  extended_ = new QWidget(this);
+  extended_->setObjectName("extendedPart");
+  auto* extendedLayout = new QVBoxLayout(extended_);
+  extendedLayout->setContentsMargins(0, 0, 0, 0);
+  auto* marker = new QFrame(extended_);
+  marker->setFrameShape(QFrame::HLine);
+  marker->setFrameShadow(QFrame::Sunken);
+  extendedLayout->addWidget(marker);
+  auto* extendedForm = new QFormLayout;
+  composer_ = MakeEdit("composerEdit", extended_);
+  origArtist_ = MakeEdit("origArtistEdit", extended_);
+  copyright_ = MakeEdit("copyrightEdit", extended_);
+  url_ = MakeEdit("urlEdit", extended_);
+  encodedBy_ = MakeEdit("encodedByEdit", extended_);
+  extendedForm->addRow(Utf8(text::kInfoComposerLabel), composer_);
+  extendedForm->addRow(Utf8(text::kInfoOrigArtistLabel), origArtist_);
+  extendedForm->addRow(Utf8(text::kInfoCopyrightLabel), copyright_);
+  extendedForm->addRow(Utf8(text::kInfoUrlLabel), url_);
+  extendedForm->addRow(Utf8(text::kInfoEncodedByLabel), encodedBy_);
+  extendedLayout->addLayout(extendedForm);
+  // Both columns of labels end at the same edge.
+  form->setLabelAlignment(Qt::AlignRight);
+  extendedForm->setLabelAlignment(Qt::AlignRight);
+
+  auto* ok = MakeButton(text::kTrackInfoOkButton, "okButton", this);
+  ok->setDefault(true);
+  auto* cancel = MakeButton(text::kTrackInfoCancelButton, "cancelButton", this);
+  more_ = MakeButton(text::kTrackInfoMoreButton, "moreButton", this);
+  previous_ = MakeButton(text::kTrackInfoPreviousButton, "previousButton", this);
+  next_ = MakeButton(text::kTrackInfoNextButton, "nextButton", this);
+  connect(ok, &QPushButton::clicked, this, &TrackInfoDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &TrackInfoDialog::reject);
+  connect(more_, &QPushButton::clicked, this, &TrackInfoDialog::ToggleExpanded);
+  connect(previous_, &QPushButton::clicked, this, &TrackInfoDialog::Previous);
+  connect(next_, &QPushButton::clicked, this, &TrackInfoDialog::Next);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(previous_);
+  buttons->addWidget(next_);
+  buttons->addWidget(more_);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setSizeConstraint(QLayout::SetFixedSize);  // collapsing cuts the dialog at the marker
+  layout->addWidget(MakeTitleBand(this));
+  layout->addLayout(form);
+  layout->addWidget(extended_);
+  layout->addLayout(buttons);
+  title_->setMinimumWidth(title_->fontMetrics().averageCharWidth() * 48);
+
+  extended_->setVisible(editor_.expanded());
+  Load();
+}
+
+void TrackInfoDialog::Load() {
+  const TrackInfoFields& f = editor_.fields;
+  const std::pair<QLineEdit*, const std::string*> edits[] = {
+      {title_, &f.title},         {artist_, &f.artist},         {album_, &f.album},
+      {year_, &f.year},           {composer_, &f.composer},     {origArtist_, &f.origArtist},
+      {copyright_, &f.copyright}, {url_, &f.url},               {encodedBy_, &f.encodedBy}};
+  for (const auto& [edit, value] : edits) edit->setText(Utf8(*value));
+  genre_->setEditText(Utf8(f.genre));
+  comment_->setPlainText(Utf8(f.comment));
+  setWindowTitle(Utf8(editor_.Caption()));
+  previous_->setEnabled(editor_.PreviousEnabled());
+  next_->setEnabled(editor_.NextEnabled());
+  title_->setFocus(Qt::OtherFocusReason);
+  title_->selectAll();
+}
+
+void TrackInfoDialog::Read() {
+  editor_.fields = {ToUtf8(title_->text()),      ToUtf8(artist_->text()),    ToUtf8(album_->text()),
+                    ToUtf8(year_->text()),       ToUtf8(genre_->currentText()), ToUtf8(comment_->toPlainText()),
+                    ToUtf8(composer_->text()),   ToUtf8(origArtist_->text()), ToUtf8(copyright_->text()),
+                    ToUtf8(url_->text()),        ToUtf8(encodedBy_->text())};
+}
+
+void TrackInfoDialog::accept() {
+  Read();
+  editor_.Store();
+  emit stored();
+  QDialog::accept();
+}
+
+void TrackInfoDialog::Previous() {
+  Read();
+  editor_.Previous();
+  emit stored();
+  Load();
+}
+
+void TrackInfoDialog::Next() {
+  Read();
+  editor_.Next();
+  emit stored();
+  Load();
+}
+
+void TrackInfoDialog::ToggleExpanded() {
+  editor_.ToggleExpanded();
+  extended_->setVisible(editor_.expanded());
+  more_->setText(Utf8(editor_.ToggleText()));
+}
+
+}  // namespace sonvarek
