@@ -16,12 +16,11 @@
 #include "jobs/player_launch.h"
 #include "jobs/playlist.h"
 #include "platform/process.h"
+#include "ui/dialog_support.h"
 #include "ui/log_window.h"
 
 namespace sonvarek {
 namespace {
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 

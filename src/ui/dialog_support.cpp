@@ -1,5 +1,6 @@
 #include "ui/dialog_support.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QComboBox>
 #include <QFont>
@@ -30,6 +31,25 @@ QLabel* MakeTitleBand(QWidget* parent) {
   band->setForegroundRole(QPalette::HighlightedText);
   band->setMargin(6);
   return band;
+}
+
+QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignCenter);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+void WaitCursor::Set(bool on) {
+  if (on == on_) return;
+  on_ = on;
+  if (on) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
 }
 
 QComboBox* MakeGenreBox(const std::string& genre, QWidget* parent) {

@@ -25,6 +25,23 @@ int32_t ToColourRef(const QColor& colour);
 // program's name in the dialogs' title font.
 QLabel* MakeTitleBand(QWidget* parent);
 
+// A label of a dialog's pane: centred, wrapped, selectable.
+QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent);
+
+// The application's wait cursor while a dialog's exchange runs; taken back at the
+// latest when the dialog goes.
+class WaitCursor {
+ public:
+  WaitCursor() = default;
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+  ~WaitCursor() { Set(false); }
+  void Set(bool on);
+
+ private:
+  bool on_ = false;
+};
+
 // The information dialogs' genre box: the 126 names and the empty entry that ends
 // the list, and any typed text.
 QComboBox* MakeGenreBox(const std::string& genre, QWidget* parent);

@@ -12,20 +12,10 @@
 
 #include "core/string_table.h"
 #include "core/window_messages.h"
+#include "ui/dialog_support.h"
 
 namespace sonvarek {
 namespace {
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignCenter);
-  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  return label;
-}
 
 // The status line over an indeterminate bar: the exchange has no measurable progress.
 QWidget* ProgressPane(QLabel* status, QWidget* parent) {
@@ -102,7 +92,6 @@ QueryWindow::QueryWindow(DiscSession& session, CddbRequest request, UserNotice& 
 
 QueryWindow::~QueryWindow() {
   sink_->Close();
-  SetBusy(false);
 }
 
 void QueryWindow::showEvent(QShowEvent* event) {
@@ -154,17 +143,7 @@ void QueryWindow::Render() {
   }
   ok_->setEnabled(model_.okEnabled());
   cancel_->setEnabled(model_.cancelEnabled());
-  SetBusy(model_.busy());
-}
-
-void QueryWindow::SetBusy(bool busy) {
-  if (busy == waitCursor_) return;
-  waitCursor_ = busy;
-  if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else {
-    QApplication::restoreOverrideCursor();
-  }
+  waitCursor_.Set(model_.busy());
 }
 
 bool QueryWindow::ChooseCandidate(int row) {

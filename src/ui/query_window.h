@@ -7,6 +7,7 @@
 #include "platform/user_notice.h"
 #include "session/disc_session.h"
 #include "session/disc_session_target.h"
+#include "ui/dialog_support.h"
 #include "ui/qt_message_sink.h"
 
 class QDialogButtonBox;
@@ -48,7 +49,6 @@ class QueryWindow final : public QDialog {
   void Handle(const WindowMessage& message);
   void FillCandidates();
   void Render();
-  void SetBusy(bool busy);
 
   DiscSession& session_;
   UserNotice& notice_;
@@ -56,7 +56,7 @@ class QueryWindow final : public QDialog {
   std::shared_ptr<QtMessageSink> sink_;
   QueryDialog model_;
   bool started_ = false;
-  bool waitCursor_ = false;
+  WaitCursor waitCursor_;
   QStackedWidget* panes_;
   QWidget* progressPane_;
   QLabel* status_;

@@ -19,20 +19,10 @@
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "core/window_messages.h"
+#include "ui/dialog_support.h"
 
 namespace sonvarek {
 namespace {
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignCenter);
-  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  return label;
-}
 
 // A pane that stacks `widgets` in the middle of its height.
 QWidget* CentredPane(std::initializer_list<QWidget*> widgets, QWidget* parent) {
@@ -121,7 +111,6 @@ SubmitWindow::SubmitWindow(DiscSession& session, CddbRequest request, std::strin
 
 SubmitWindow::~SubmitWindow() {
   sink_->Close();
-  SetBusy(false);
 }
 
 QWidget* SubmitWindow::MakeEditorPane() {
@@ -278,17 +267,7 @@ void SubmitWindow::Render() {
   cancel_->setText(model_.cancelLabel());
   // Once the outcome shows, Enter closes the dialog.
   if (model_.pane() == SubmitPane::Succeeded || model_.pane() == SubmitPane::Failed) cancel_->setDefault(true);
-  SetBusy(model_.busy());
-}
-
-void SubmitWindow::SetBusy(bool busy) {
-  if (busy == waitCursor_) return;
-  waitCursor_ = busy;
-  if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else {
-    QApplication::restoreOverrideCursor();
-  }
+  waitCursor_.Set(model_.busy());
 }
 
 // Cancel/Close, Escape and the close box. While a submission runs, CddbClose closes

@@ -8,6 +8,7 @@
 #include "platform/user_notice.h"
 #include "session/disc_session.h"
 #include "session/disc_session_target.h"
+#include "ui/dialog_support.h"
 #include "ui/qt_message_sink.h"
 
 class QComboBox;
@@ -62,14 +63,13 @@ class SubmitWindow final : public QDialog {
   void FocusFieldOf(const std::string& message);
   void Handle(const WindowMessage& message);
   void Render();
-  void SetBusy(bool busy);
 
   DiscSession& session_;
   UserNotice& notice_;
   DiscSessionTarget target_;
   std::shared_ptr<QtMessageSink> sink_;
   SubmitDialog model_;
-  bool waitCursor_ = false;
+  WaitCursor waitCursor_;
   bool filling_ = false;
   QStackedWidget* panes_;
   QWidget* editorPane_;

@@ -1,5 +1,8 @@
 #include "ui/track_info_dialog.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QFrame>
@@ -29,6 +32,23 @@ QPushButton* MakeButton(const char* label, const char* name, QWidget* parent) {
   return button;
 }
 
+// The upper and the extended part are two forms; labels of one width line them up.
+class LabelMaker {
+ public:
+  LabelMaker(QWidget& dialog, std::initializer_list<const char*> texts) {
+    for (const char* text : texts) width_ = std::max(width_, dialog.fontMetrics().horizontalAdvance(Utf8(text)));
+  }
+  QLabel* operator()(const char* text, QWidget* parent) const {
+    auto* label = new QLabel(Utf8(text), parent);
+    label->setMinimumWidth(width_);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+  }
+
+ private:
+  int width_ = 0;
+};
+
 }  // namespace
 
 TrackInfoDialog::TrackInfoDialog(TrackInfoEditor editor, QWidget* parent)
@@ -45,13 +65,17 @@ TrackInfoDialog::TrackInfoDialog(TrackInfoEditor editor, QWidget* parent)
   comment_->setTabChangesFocus(true);
   comment_->setFixedHeight(comment_->fontMetrics().lineSpacing() * 3 + 12);
 
+  const LabelMaker label(*this, {text::kTrackInfoTitleLabel, text::kTrackInfoArtistLabel, text::kTrackInfoAlbumLabel,
+                                 text::kTrackInfoYearLabel, text::kTrackInfoGenreLabel, text::kTrackInfoCommentLabel,
+                                 text::kInfoComposerLabel, text::kInfoOrigArtistLabel, text::kInfoCopyrightLabel,
+                                 text::kInfoUrlLabel, text::kInfoEncodedByLabel});
   auto* form = new QFormLayout;
-  form->addRow(Utf8(text::kTrackInfoTitleLabel), title_);
-  form->addRow(Utf8(text::kTrackInfoArtistLabel), artist_);
-  form->addRow(Utf8(text::kTrackInfoAlbumLabel), album_);
-  form->addRow(Utf8(text::kTrackInfoYearLabel), year_);
-  form->addRow(Utf8(text::kTrackInfoGenreLabel), genre_);
-  form->addRow(Utf8(text::kTrackInfoCommentLabel), comment_);
+  form->addRow(label(text::kTrackInfoTitleLabel, this), title_);
+  form->addRow(label(text::kTrackInfoArtistLabel, this), artist_);
+  form->addRow(label(text::kTrackInfoAlbumLabel, this), album_);
+  form->addRow(label(text::kTrackInfoYearLabel, this), year_);
+  form->addRow(label(text::kTrackInfoGenreLabel, this), genre_);
+  form->addRow(label(text::kTrackInfoCommentLabel, this), comment_);
 
   // The extended part, below the marker line, shown only while expanded.
   extended_ = new QWidget(this);
@@ -68,15 +92,12 @@ TrackInfoDialog::TrackInfoDialog(TrackInfoEditor editor, QWidget* parent)
   copyright_ = MakeEdit("copyrightEdit", extended_);
   url_ = MakeEdit("urlEdit", extended_);
   encodedBy_ = MakeEdit("encodedByEdit", extended_);
-  extendedForm->addRow(Utf8(text::kInfoComposerLabel), composer_);
-  extendedForm->addRow(Utf8(text::kInfoOrigArtistLabel), origArtist_);
-  extendedForm->addRow(Utf8(text::kInfoCopyrightLabel), copyright_);
-  extendedForm->addRow(Utf8(text::kInfoUrlLabel), url_);
-  extendedForm->addRow(Utf8(text::kInfoEncodedByLabel), encodedBy_);
+  extendedForm->addRow(label(text::kInfoComposerLabel, extended_), composer_);
+  extendedForm->addRow(label(text::kInfoOrigArtistLabel, extended_), origArtist_);
+  extendedForm->addRow(label(text::kInfoCopyrightLabel, extended_), copyright_);
+  extendedForm->addRow(label(text::kInfoUrlLabel, extended_), url_);
+  extendedForm->addRow(label(text::kInfoEncodedByLabel, extended_), encodedBy_);
   extendedLayout->addLayout(extendedForm);
-  // Both columns of labels end at the same edge.
-  form->setLabelAlignment(Qt::AlignRight);
-  extendedForm->setLabelAlignment(Qt::AlignRight);
 
   auto* ok = MakeButton(text::kTrackInfoOkButton, "okButton", this);
   ok->setDefault(true);

@@ -15,6 +15,7 @@
 #include "session/disc_session.h"
 #include "support/loopback_servers.h"
 #include "support/temp_folder.h"
+#include "ui/sample_disc_session.h"
 #include "ui/batch_window.h"
 #include "ui/log_window.h"
 #include "ui/query_window.h"
@@ -24,39 +25,7 @@ using namespace sonvarek;
 
 namespace {
 
-const std::string kSampleCue = std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.cue";
-const std::string kSampleFreedbId = "1d006e05";
-
-std::string Entry(const std::string& discTitle, const std::string& prefix) {
-  std::string text = "# xmcd\n#\n# Track frame offsets:\n#  150\n#  1223\n#  1608\n#  2513\n#  6903\n#\n"
-                     "# Disc length: 112 seconds\n#\n# Revision: 3\n#\nDISCID=1d006e05\nDTITLE=" + discTitle + "\n";
-  for (int i = 0; i < 5; ++i) text += "TTITLE" + std::to_string(i) + "=" + prefix + " " + std::to_string(i + 1) + "\n";
-  return text;
-}
-
-// The sample disc in a session, with its database folder and the program's notices.
-struct Disc {
-  Disc() {
-    settings.Email = "ann@mail.example";
-    session.Open(DriveChoice{std::nullopt, kSampleCue});
-  }
-  void AddEntry(const std::string& category, const std::string& text) const {
-    std::filesystem::create_directories(database / category);
-    test::WriteWholeFile(database / (category + "/" + kSampleFreedbId), text);
-  }
-  CddbRequest RequestTo(uint16_t port, bool submit = false) const {
-    CddbRequest request = submit ? SubmitRequestFromSettings(settings) : QueryRequestFromSettings(settings);
-    request.host = "127.0.0.1";
-    request.port = port;
-    return request;
-  }
-
-  test::TempFolder home;
-  test::TempFolder database;
-  Settings settings;
-  RecordingNotice notice;
-  DiscSession session{settings, notice, home.Path()};
-};
+using Disc = test::SampleDiscSession;
 
 QString Label(QWidget& window, const char* name) { return window.findChild<QLabel*>(name)->text(); }
 
@@ -112,11 +81,11 @@ class DialogsTest : public QObject {
   // A query with two matches offers both; the chosen one names the disc and its tracks.
   void queryFillsTheDiscFromTheChosenCandidate() {
     Disc disc;
-    disc.AddEntry("jazz", Entry("Second / Two", "Jazz"));
-    disc.AddEntry("rock", Entry("First / One", "Rock"));
+    disc.AddEntry("jazz", test::SampleEntry("Second / Two", "Jazz"));
+    disc.AddEntry("rock", test::SampleEntry("First / One", "Rock"));
     test::CddbServer server(disc.database.Path());
     QVERIFY(server.up());
-    QueryWindow window(disc.session, disc.RequestTo(server.port()), disc.notice);
+    QueryWindow window(disc.session, disc.QueryTo(server.port()), disc.notice);
     window.show();
     auto* list = window.findChild<QTreeWidget*>("candidates");
     QTRY_VERIFY_WITH_TIMEOUT(window.model().pane() == QueryPane::Candidates, 10000);
@@ -134,7 +103,7 @@ class DialogsTest : public QObject {
   void queryWithoutMatchShowsTheNoMatchPane() {
     Disc disc;
     test::CddbServer server(disc.database.Path());
-    QueryWindow window(disc.session, disc.RequestTo(server.port()), disc.notice);
+    QueryWindow window(disc.session, disc.QueryTo(server.port()), disc.notice);
     window.show();
     QTRY_VERIFY_WITH_TIMEOUT(window.model().pane() == QueryPane::NoMatch, 10000);
     QCOMPARE(Label(window, "noMatchText"), QString(text::kCddbNoMatch));
@@ -149,7 +118,7 @@ class DialogsTest : public QObject {
       while (recv(connection, buffer, sizeof buffer, 0) > 0) {
       }
     });
-    QueryWindow window(disc.session, disc.RequestTo(silent.port()), disc.notice);
+    QueryWindow window(disc.session, disc.QueryTo(silent.port()), disc.notice);
     window.show();
     QTRY_COMPARE_WITH_TIMEOUT(window.model().status(), std::string(text::kCddbReceivingQuery), 10000);
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -167,7 +136,7 @@ class DialogsTest : public QObject {
   void submissionValidatesEditsAndLands() {
     Disc disc;
     test::CddbServer server(disc.database.Path());
-    SubmitWindow window(disc.session, disc.RequestTo(server.port(), true), disc.home / "cddb.txt", disc.notice);
+    SubmitWindow window(disc.session, disc.SubmitTo(server.port()), disc.home / "cddb.txt", disc.notice);
     window.show();
     QVERIFY(!window.Submit());
     QCOMPARE(disc.notice.texts, std::vector<std::string>{text::kSubmitNeedsArtist});
@@ -185,7 +154,7 @@ class DialogsTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.model().pane() != SubmitPane::Progress, 10000);
     QVERIFY(window.model().pane() == SubmitPane::Succeeded);
     QCOMPARE(window.findChild<QPushButton*>("cancelButton")->text(), QString("&Close"));
-    QVERIFY(std::filesystem::exists(server.submissions() + "/rock-" + kSampleFreedbId + "-1.txt"));
+    QVERIFY(std::filesystem::exists(server.submissions() + "/rock-" + test::kSampleFreedbId + "-1.txt"));
   }
 };
 

@@ -17,6 +17,7 @@
 #include "session/disc_session.h"
 #include "support/loopback_servers.h"
 #include "support/temp_folder.h"
+#include "ui/sample_disc_session.h"
 #include "ui/query_window.h"
 #include "ui/submit_window.h"
 
@@ -25,18 +26,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const std::string kSampleCue = std::string(SONVAREK_SAMPLE_DISC_DIR) + "/sample-disc.cue";
-const std::string kSampleFreedbId = "1d006e05";
-constexpr int kSampleTracks = 5;
+using Disc = test::SampleDiscSession;
+using test::kSampleTracks;
 constexpr int kServerWait = 10000;  // ms; a loopback exchange takes a fraction of that
-
-// An xmcd entry for the sample disc: tracks titled "<prefix> 1" ... "<prefix> 5".
-std::string Entry(const std::string& discTitle, const std::string& prefix) {
-  std::string text = "# xmcd\n#\n# Track frame offsets:\n#  150\n#  1223\n#  1608\n#  2513\n#  6903\n#\n"
-                     "# Disc length: 112 seconds\n#\n# Revision: 3\n#\nDISCID=1d006e05\nDTITLE=" + discTitle + "\n";
-  for (int i = 0; i < kSampleTracks; ++i) text += "TTITLE" + std::to_string(i) + "=" + prefix + " " + std::to_string(i + 1) + "\n";
-  return text;
-}
 
 // A peer that takes the connection and never answers.
 void StaySilent(int connection) {
@@ -44,35 +36,6 @@ void StaySilent(int connection) {
   while (recv(connection, buffer, sizeof buffer, 0) > 0) {
   }
 }
-
-// The sample disc in a session with its program folder, a database folder for the
-// server and the notices the dialogs show.
-struct Disc {
-  Disc() {
-    settings.Email = "ann@mail.example";
-    session.Open(DriveChoice{std::nullopt, kSampleCue});
-  }
-  void AddEntry(const std::string& category, const std::string& text) const {
-    std::filesystem::create_directories(database / category);
-    test::WriteWholeFile(database / (category + "/" + kSampleFreedbId), text);
-  }
-  static CddbRequest Aimed(CddbRequest request, uint16_t port) {
-    request.host = "127.0.0.1";
-    request.port = port;
-    return request;
-  }
-  CddbRequest QueryTo(uint16_t port) const { return Aimed(QueryRequestFromSettings(settings), port); }
-  CddbRequest SubmitTo(uint16_t port) const { return Aimed(SubmitRequestFromSettings(settings), port); }
-  std::string DiagnosticPath() const { return home / "cddb.txt"; }
-  std::string Title(int track) { return session.disc().entries[static_cast<size_t>(track)].Title; }
-  std::string RowTitle(int row) { return session.tracks().Rows()[static_cast<size_t>(row)].title; }
-
-  test::TempFolder home;
-  test::TempFolder database;
-  Settings settings;
-  RecordingNotice notice;
-  DiscSession session{settings, notice, home.Path()};
-};
 
 template <typename Widget>
 Widget* Child(QWidget& window, const char* name) {
@@ -145,9 +108,9 @@ class FreedbDialogsTest : public QObject {
     QFETCH(int, row);
     QFETCH(QString, category);
     Disc disc;
-    disc.AddEntry("rock", Entry("Rock Band / Rock Album", "Rock"));
-    disc.AddEntry("blues", Entry("Blues Band / Blues Album", "Blues"));
-    disc.AddEntry("jazz", Entry("Jazz Band/Jazz Album", "Jazz"));
+    disc.AddEntry("rock", test::SampleEntry("Rock Band / Rock Album", "Rock"));
+    disc.AddEntry("blues", test::SampleEntry("Blues Band / Blues Album", "Blues"));
+    disc.AddEntry("jazz", test::SampleEntry("Jazz Band/Jazz Album", "Jazz"));
     test::CddbServer server(disc.database.Path());
     QVERIFY(server.up());
     QueryWindow window(disc.session, disc.QueryTo(server.port()), disc.notice);
@@ -204,7 +167,7 @@ class FreedbDialogsTest : public QObject {
     // The disc was saved: a new session over the same program folder reads the titles.
     RecordingNotice notice;
     DiscSession again(disc.settings, notice, disc.home.Path());
-    again.Open(DriveChoice{std::nullopt, kSampleCue});
+    again.Open(DriveChoice{std::nullopt, test::kSampleDiscCue});
     QCOMPARE(again.disc().entries[2].Title, prefix + " 2");
     QCOMPARE(again.disc().entries[0].Artist, prefix + " Band");
   }
@@ -212,7 +175,7 @@ class FreedbDialogsTest : public QObject {
   // One match is read at once: the list never shows.
   void singleMatchIsReadWithoutAList() {
     Disc disc;
-    disc.AddEntry("folk", Entry("Only One", "Folk"));
+    disc.AddEntry("folk", test::SampleEntry("Only One", "Folk"));
     test::CddbServer server(disc.database.Path());
     QVERIFY(server.up());
     QueryWindow window(disc.session, disc.QueryTo(server.port()), disc.notice);
@@ -447,7 +410,7 @@ class FreedbDialogsTest : public QObject {
 
     std::vector<std::filesystem::path> landed = Submissions(server);
     QCOMPARE(landed.size(), size_t{1});
-    QCOMPARE(landed[0].filename().string(), "rock-" + kSampleFreedbId + "-1.txt");
+    QCOMPARE(landed[0].filename().string(), "rock-" + test::kSampleFreedbId + "-1.txt");
     std::string sent = test::ReadWholeFile(landed[0].string());
     QCOMPARE(test::ReadWholeFile(disc.DiagnosticPath()), sent);
     for (const char* line : {"Category: rock\r\n", "User-Email: ann@mail.example\r\n", "# Revision: 7\r\n",
