@@ -186,6 +186,9 @@ void OptionsDialog::RunAdvanced() {
   auto* copyright = new QCheckBox(Utf8(text::kOptionsCopyrightBit), &dialog);
   auto* original = new QCheckBox(Utf8(text::kOptionsOriginalBit), &dialog);
   auto* privateBit = new QCheckBox(Utf8(text::kOptionsPrivateBit), &dialog);
+  copyright->setObjectName("copyrightBox");
+  original->setObjectName("originalBox");
+  privateBit->setObjectName("privateBox");
   copyright->setChecked(page.copyright);
   original->setChecked(page.original);
   privateBit->setChecked(page.privateBit);

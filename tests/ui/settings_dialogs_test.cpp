@@ -1,6 +1,7 @@
 // The options sheet and the track and disc information dialogs, opened from the main
 // window as a user opens them.
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "core/profile_file.h"
 #include "core/string_table.h"
 #include "ui/desktop_program.h"
 #include "ui/disc_info_dialog.h"
@@ -197,6 +199,70 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(program.session->settings().BackgroundColor, defaults.BackgroundColor);
     QCOMPARE(program.session->settings().TextColor, defaults.TextColor);
     QCOMPARE(program.session->settings().BoolShadowColor, 0);
+  }
+
+  // A colour button opens the chooser on the colour it sets; the chooser's custom
+  // colours come from the program folder and go back there, even on Cancel.
+  void colourChooserKeepsCustomColoursInTheProgramFolder() {
+    Program program(test::kSampleCue, kQuietRips);
+    const std::string folder = program.session->folders().programFolder;
+    CustomColours saved{};
+    saved[1] = 0x00030201;
+    QVERIFY(SaveCustomColours(folder, saved));
+    RecordingNotice notice;
+    auto dialog = SheetOf(program, notice);
+    dialog->show();
+    {
+      test::WhenModal<QColorDialog> chooser([](QColorDialog& colours) {
+        QCOMPARE(colours.currentColor(), QColor(0x00, 0xFF, 0x00));  // the text colour, green
+        QCOMPARE(QColorDialog::customColor(1), QColor(0x01, 0x02, 0x03));
+        QColorDialog::setCustomColor(0, QColor(0x10, 0x20, 0x30));
+        colours.setCurrentColor(QColor(0xAA, 0xBB, 0xCC));
+        colours.accept();
+      });
+      Child<QPushButton>(*dialog, "colourButton0")->click();
+      QVERIFY(chooser.done());
+    }
+    CustomColours kept = LoadCustomColours(folder);
+    QCOMPARE(kept[0], 0x00302010);
+    QCOMPARE(kept[1], 0x00030201);
+    {
+      test::WhenModal<QColorDialog> chooser([](QColorDialog& colours) {
+        QColorDialog::setCustomColor(2, QColor(0x40, 0x50, 0x60));
+        colours.setCurrentColor(Qt::red);
+        colours.reject();
+      });
+      Child<QPushButton>(*dialog, "colourButton4")->click();
+      QVERIFY(chooser.done());
+    }
+    QCOMPARE(LoadCustomColours(folder)[2], 0x00605040);
+    ClickOk(*dialog);
+    QVERIFY(dialog->accepted());
+    QCOMPARE(dialog->accepted()->TextColor, 0x00CCBBAA);
+    QCOMPARE(dialog->accepted()->BackgroundColor, Settings().BackgroundColor);
+  }
+
+  // " Advanced" sets the three header bits; its Cancel keeps them.
+  void advancedSetsTheHeaderBits() {
+    Program program(test::kSampleCue, kQuietRips);
+    RecordingNotice notice;
+    auto dialog = SheetOf(program, notice);
+    dialog->show();
+    for (bool confirm : {false, true}) {
+      test::WhenModal<QDialog> advanced([confirm](QDialog& bits) {
+        QCOMPARE(bits.windowTitle(), QString(text::kOptionsAdvancedCaption));
+        Child<QCheckBox>(bits, "copyrightBox")->setChecked(false);
+        Child<QCheckBox>(bits, "privateBox")->setChecked(false);
+        confirm ? bits.accept() : bits.reject();
+      });
+      Child<QPushButton>(*dialog, "advancedButton")->click();
+      QVERIFY(advanced.done());
+    }
+    ClickOk(*dialog);
+    QVERIFY(dialog->accepted());
+    QCOMPARE(dialog->accepted()->Copyright, 0);
+    QCOMPARE(dialog->accepted()->Original, 1);
+    QCOMPARE(dialog->accepted()->Private, 0);
   }
 
   // Previous is off on the first row, Next on the last; stepping moves the main
