@@ -8,6 +8,7 @@
 #include "core/number_text.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
+#include "core/usage_text.h"
 
 namespace sonvarek {
 namespace {
@@ -15,32 +16,45 @@ namespace {
 constexpr std::array kCommands = {
     CliCommand{"settings", text::kCliSynopsisSettings, text::kCliSummarySettings, RunSettingsCommand},
     CliCommand{"devices", text::kCliSynopsisDevices, text::kCliSummaryDevices, RunDevicesCommand},
-    CliCommand{"toc", text::kCliSynopsisToc, text::kCliSummaryToc, RunTocCommand},
-    CliCommand{"info", text::kCliSynopsisInfo, text::kCliSummaryInfo, RunInfoCommand},
-    CliCommand{"cdplayer-ini", text::kCliSynopsisCdPlayerIni, text::kCliSummaryCdPlayerIni, RunCdPlayerIniCommand},
-    CliCommand{"query", text::kCliSynopsisQuery, text::kCliSummaryQuery, RunQueryCommand},
-    CliCommand{"submit", text::kCliSynopsisSubmit, text::kCliSummarySubmit, RunSubmitCommand},
-    CliCommand{"play", text::kCliSynopsisPlay, text::kCliSummaryPlay, RunPlayCommand},
-    CliCommand{"eject", text::kCliSynopsisEject, text::kCliSummaryEject, RunEjectCommand},
-    CliCommand{"volume", text::kCliSynopsisVolume, text::kCliSummaryVolume, RunVolumeCommand},
-    CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand},
-    CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command},
-    CliCommand{"encode-ogg", text::kCliSynopsisEncodeOgg, text::kCliSummaryEncodeOgg, RunEncodeOggCommand},
-    CliCommand{"decode", text::kCliSynopsisDecode, text::kCliSummaryDecode, RunDecodeCommand},
-    CliCommand{"normalize", text::kCliSynopsisNormalize, text::kCliSummaryNormalize, RunNormalizeCommand},
+    CliCommand{"toc", text::kCliSynopsisToc, text::kCliSummaryToc, RunTocCommand, true},
+    CliCommand{"info", text::kCliSynopsisInfo, text::kCliSummaryInfo, RunInfoCommand, true, text::kCliInfoOptions},
+    CliCommand{"cdplayer-ini", text::kCliSynopsisCdPlayerIni, text::kCliSummaryCdPlayerIni, RunCdPlayerIniCommand,
+               true, text::kCliCdPlayerIniOptions},
+    CliCommand{"query", text::kCliSynopsisQuery, text::kCliSummaryQuery, RunQueryCommand, true,
+               text::kCliQueryOptions},
+    CliCommand{"submit", text::kCliSynopsisSubmit, text::kCliSummarySubmit, RunSubmitCommand, true,
+               text::kCliSubmitOptions},
+    CliCommand{"play", text::kCliSynopsisPlay, text::kCliSummaryPlay, RunPlayCommand, true, text::kCliPlayOptions},
+    CliCommand{"eject", text::kCliSynopsisEject, text::kCliSummaryEject, RunEjectCommand, true},
+    CliCommand{"volume", text::kCliSynopsisVolume, text::kCliSummaryVolume, RunVolumeCommand, false,
+               text::kCliVolumeOptions},
+    CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand, true, text::kCliRipOptions},
+    CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command, false,
+               text::kCliEncodeMp3Options},
+    CliCommand{"encode-ogg", text::kCliSynopsisEncodeOgg, text::kCliSummaryEncodeOgg, RunEncodeOggCommand, false,
+               text::kCliEncodeOggOptions},
+    CliCommand{"decode", text::kCliSynopsisDecode, text::kCliSummaryDecode, RunDecodeCommand, false,
+               text::kCliDecodeOptions},
+    CliCommand{"normalize", text::kCliSynopsisNormalize, text::kCliSummaryNormalize, RunNormalizeCommand, false,
+               text::kCliNormalizeOptions},
 };
 
 void PrintUsage(std::ostream& stream) {
   stream << text::kCliUsageHead;
-  for (const CliCommand& command : kCommands) {
-    std::string synopsis = command.synopsis;
-    if (synopsis.size() < 34) {
-      stream << "  " << synopsis << std::string(34 - synopsis.size(), ' ') << command.summary << '\n';
-    } else {
-      stream << "  " << synopsis << '\n' << std::string(36, ' ') << command.summary << '\n';
-    }
-  }
-  stream << text::kCliUsageOptions;
+  for (const CliCommand& command : kCommands) stream << UsageLine(command.synopsis, command.summary);
+  stream << text::kCliCommandOptionsHead << UsageLines(text::kCliGlobalOptions) << '\n' << text::kCliHelpHint;
+}
+
+void PrintCommandHelp(const CliCommand& command, std::ostream& stream) {
+  stream << text::kCliCommandUsageHead << command.synopsis << "\n\n" << command.summary << '\n';
+  if (!command.readsDisc && command.options.empty()) return;
+  stream << text::kCliCommandOptionsHead;
+  if (command.readsDisc) stream << UsageLines(text::kCliDriveOptions);
+  stream << UsageLines(command.options);
+}
+
+bool AsksForHelp(const std::vector<std::string>& arguments) {
+  return arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
 }
 
 struct Invocation {
@@ -74,6 +88,8 @@ Invocation Parse(std::span<const std::string> arguments) {
 
 }  // namespace
 
+std::span<const CliCommand> CliCommands() { return kCommands; }
+
 void TellUser(std::ostream& err, std::string_view line) { err << text::kCliPrefix << line << '\n'; }
 
 void StreamNotice::Show(std::string_view line, NoticeKind) { TellUser(err_, line); }
@@ -88,7 +104,11 @@ int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, st
     return kExitUsage;
   }
   if (invocation.command == "--help" || invocation.command == "-h" || invocation.command == "help") {
-    PrintUsage(out);
+    const CliCommand* topic = nullptr;
+    for (const CliCommand& command : kCommands) {
+      if (invocation.rest.size() == 1 && invocation.rest[0] == command.name) topic = &command;
+    }
+    topic ? PrintCommandHelp(*topic, out) : PrintUsage(out);
     return kExitOk;
   }
   if (invocation.command == "--version") {
@@ -97,6 +117,10 @@ int RunCommandLine(std::span<const std::string> arguments, std::ostream& out, st
   }
   for (const CliCommand& command : kCommands) {
     if (invocation.command == command.name) {
+      if (AsksForHelp(invocation.rest)) {
+        PrintCommandHelp(command, out);
+        return kExitOk;
+      }
       return command.run(CommandContext{invocation.home, invocation.rest, out, err});
     }
   }

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/string_table.h"
 #include "platform/user_notice.h"
 
 namespace sonvarek {
@@ -31,7 +33,12 @@ struct CliCommand {
   const char* synopsis;  // "settings", "toc [--device N | --image FILE]"
   const char* summary;   // one line for the usage text
   int (*run)(const CommandContext& context);
+  bool readsDisc = false;                          // takes --device N and --image FILE
+  std::span<const text::CliOptionText> options{};  // its own options, for its --help
 };
+
+// Every command, in the order of the usage text.
+std::span<const CliCommand> CliCommands();
 
 // Notices of the core printed on the command's error stream.
 class StreamNotice final : public UserNotice {

@@ -72,12 +72,116 @@ inline constexpr char kCantFindVolumeProgram[] = "Can't find the system volume c
 // Command line
 inline constexpr char kCliPrefix[] = "sonvarek: ";
 inline constexpr char kCliUsageHead[] = "Usage: sonvarek [--home DIR] COMMAND [OPTIONS]\n\nCommands:\n";
-inline constexpr char kCliUsageOptions[] =
-    "\nOptions:\n"
-    "  --home DIR                        use DIR as the program folder (Settings.ini, db/, cdplayer.ini)\n"
-    "  --help                            show this help\n"
-    "  --version                         show the version\n";
 inline constexpr char kCliVersion[] = "sonvarek (%s) %s";
+inline constexpr char kCliCommandUsageHead[] = "Usage: sonvarek [--home DIR] ";
+inline constexpr char kCliCommandOptionsHead[] = "\nOptions:\n";
+inline constexpr char kCliHelpHint[] = "'sonvarek COMMAND --help' tells a command's options.\n";
+
+// The command-line reference: each command's options, the exit statuses and the
+// environment, shown by "sonvarek COMMAND --help" and written into the manual pages.
+struct CliOptionText {
+  const char* flag;
+  const char* text;
+};
+inline constexpr CliOptionText kCliGlobalOptions[] = {
+    {"--home DIR", "use DIR as the program folder (Settings.ini, db/, cdplayer.ini)"},
+    {"--help", "show this help; after a command, that command's options"},
+    {"--version", "show the version"},
+};
+inline constexpr CliOptionText kCliDriveOptions[] = {
+    {"--device N", "read the disc in CD unit N, counted from 0 as 'devices' lists them (default: the CDROMDriver setting)"},
+    {"--image FILE", "read a disc image instead: a CUE sheet with its BIN file of raw 2352-byte sectors"},
+};
+inline constexpr CliOptionText kCliInfoOptions[] = {
+    {"--artist TEXT", "the disc's artist, copied into every track"},
+    {"--album TEXT", "the disc's album, copied into every track"},
+    {"--year Y", "the disc's year (digits), copied into every track"},
+    {"--genre NAME", "the disc's genre, copied into every track"},
+    {"--comment TEXT", "the disc's comment, copied into every track"},
+    {"--title N=TEXT", "the title of track N (repeatable)"},
+};
+inline constexpr CliOptionText kCliQueryOptions[] = {
+    {"--server HOST[:PORT]", "ask this cddb server for this run (default: the Server setting, port 80)"},
+    {"--choose K", "read the Kth of several matches, counted from 1 (default: the first)"},
+};
+inline constexpr CliOptionText kCliSubmitOptions[] = {
+    {"--genre CATEGORY", "the freedb category to file the disc under (default: the disc's genre)"},
+    {"--server HOST[:PORT]", "send to this cddb server for this run (default: the Server setting)"},
+};
+inline constexpr CliOptionText kCliPlayOptions[] = {
+    {"--tracks LIST", "the tracks to play, for example 1,3-5 (default: the checked tracks)"},
+    {"--playback digital|drive", "play through the sound system or the drive's own audio output"},
+};
+inline constexpr CliOptionText kCliRipOptions[] = {
+    {"--tracks LIST", "the tracks to rip, for example 1,3-5 (default: every audio track)"},
+    {"--format mp3|wav|ogg", "the output format (default: the OutputFormat setting)"},
+    {"--output DIR", "the output folder, made absolute (default: the OutputFolder setting)"},
+    {"--rule RULE", "the naming rule, for example '<artist>\\<album>\\<number>-<title>'"},
+    {"--playlist FILE", "append the files made to the M3U play list FILE"},
+    {"--artist TEXT", "the artist for this run's files (not saved)"},
+    {"--album TEXT", "the album for this run's files (not saved)"},
+    {"--title N=TEXT", "the title of track N for this run's files (repeatable, not saved)"},
+};
+inline constexpr CliOptionText kCliEncodeMp3Options[] = {
+    {"--bitrate KBPS", "the bit rate for this run: 32 40 48 56 64 80 96 112 128 160 192 224 256 320"},
+    {"--vbr Q", "variable bit rate at quality Q, 0 (best) to 8, for this run"},
+    {"--output DIR", "the output folder, made absolute (default: the OutputFolder setting)"},
+};
+inline constexpr CliOptionText kCliEncodeOggOptions[] = {
+    {"--quality Q", "the quality for this run, 1 (smallest) to 100 (best)"},
+    {"--output DIR", "the output folder, made absolute (default: the OutputFolder setting)"},
+};
+inline constexpr CliOptionText kCliDecodeOptions[] = {
+    {"--output DIR", "the output folder, made absolute (default: the OutputFolder setting)"},
+};
+inline constexpr CliOptionText kCliNormalizeOptions[] = {
+    {"--ratio N", "the peak level to reach, 1 to 100 % of full scale (default: the NormalizeRatio setting)"},
+};
+inline constexpr CliOptionText kCliVolumeOptions[] = {
+    {"VALUE", "the new master volume, within the range that 'volume' prints"},
+};
+inline constexpr CliOptionText kCliCdPlayerIniOptions[] = {
+    {"import", "take the disc's artist, album, year and titles from cdplayer.ini"},
+    {"export", "write them into the disc's section of cdplayer.ini"},
+};
+struct CliExitText {
+  int status;
+  const char* text;
+};
+inline constexpr CliExitText kCliExitStatuses[] = {
+    {0, "success"},
+    {1, "the command failed (a file, the drive, the server or a job said why)"},
+    {2, "there is no CD drive or disc image to read"},
+    {64, "the command line was wrong: an unknown command or option, or a bad value"},
+    {130, "interrupted by Ctrl+C or SIGTERM; nothing half-written is left under a final name"},
+};
+// The manual pages' own paragraphs; the options, commands and statuses come from
+// the tables above.
+inline constexpr char kManCliName[] = "rip audio CDs and convert audio files from the command line";
+inline constexpr char kManGuiName[] = "rip audio CDs and convert audio files on the desktop";
+inline constexpr char kManCliDescription[] =
+    "sonvarek reads audio CDs (or disc images) and rips their tracks to MP3, Ogg Vorbis or WAV files named "
+    "by a naming rule and tagged with the disc's texts; it looks discs up on cddb servers, keeps their texts "
+    "in a local disc database, converts WAV files to MP3 or Ogg Vorbis and MP3 files to WAV, normalizes WAV "
+    "files, plays CDs and sets the master volume. It shares its settings and disc texts with the desktop "
+    "program, sonvarek-maker.";
+inline constexpr char kManCliFilesIntro[] =
+    "The program folder is --home DIR, else $SONVAREK_HOME, else the folder of the program when a "
+    "Settings.ini lies there, else $XDG_CONFIG_HOME/sonvarek-maker (~/.config/sonvarek-maker). It holds:";
+inline constexpr CliOptionText kManFiles[] = {
+    {"Settings.ini", "the settings, shared by both programs"},
+    {"db/", "the local disc database: one file of texts per disc"},
+    {"cdplayer.ini", "disc titles exchanged with other CD players"},
+    {"cddb.txt", "a copy of the last submission to a cddb server"},
+    {"CustomColor.ini", "the colour chooser's custom colours"},
+};
+inline constexpr char kManGuiSeeAlso[] = "sonvarek(1); the HTML manual, opened by Help > Contents (F1)";
+inline constexpr char kManCliSeeAlso[] = "sonvarek-maker(1)";
+inline constexpr CliOptionText kEnvironment[] = {
+    {"SONVAREK_HOME", "the program folder, where --home is not given"},
+    {"SONVAREK_CD_IMAGE", "':'-separated CUE sheets that appear as drives, after the real ones"},
+    {"SONVAREK_CD_BAD_SECTORS", "sectors of the disc images that read as errors, for example 1000-1010,5000"},
+};
 inline constexpr char kCliSynopsisSettings[] = "settings";
 inline constexpr char kCliSummarySettings[] = "print the effective settings in Settings.ini form";
 inline constexpr char kCliSynopsisDevices[] = "devices";
@@ -411,10 +515,18 @@ inline constexpr char kAboutText[] =
     "<p>MP3 encoder library %d.%02d (libmp3lame %d.%02d)</p><p><a href=\"%s\">%s</a></p>"
     "<p>Copyright &copy; 2026 the Sonvarek Maker developers.</p>";
 inline constexpr char kAboutNoEncoder[] = "no MP3 encoder library loaded";
-inline constexpr char kGuiUsage[] =
-    "Usage: sonvarek-maker [--home DIR]\n\n"
-    "The desktop program. --home DIR keeps Settings.ini, db/ and cdplayer.ini in DIR.\n"
+inline constexpr char kGuiUsageHead[] = "Usage: sonvarek-maker [--home DIR] [--rip] [FILE...]\n\n";
+inline constexpr char kGuiDescription[] =
+    "The desktop program: rips audio CDs to MP3, Ogg Vorbis or WAV files, converts files, plays CDs.\n"
+    "WAV files given are encoded to MP3, MP3 files decoded to WAV.\n"
     "Disc images (CUE sheets) listed in $SONVAREK_CD_IMAGE appear as drives.\n";
+inline constexpr char kGuiNotAudioFile[] = "%s is neither a WAV nor an MP3 file, so it is left alone.";
+inline constexpr CliOptionText kGuiOptions[] = {
+    {"--home DIR", "keep Settings.ini, db/ and cdplayer.ini in DIR"},
+    {"--rip", "rip every audio track of the inserted disc once the window is up"},
+    {"--help", "show this help"},
+    {"--version", "show the version"},
+};
 inline constexpr char kGuiVersion[] = "sonvarek-maker (%s) %s";
 
 // Desktop program: batch window and log window

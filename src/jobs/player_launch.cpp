@@ -101,6 +101,9 @@ CommandLine FindDefaultMp3Player() {
   if (std::optional<std::string> desktopId = RunAndCapture({"xdg-mime", "query", "default", "audio/mpeg"})) {
     std::string id = TrimEnd(*desktopId);
     while (!id.empty() && (id.back() == '\n' || id.back() == '\r')) id.pop_back();
+    // Our own entry takes MP3 files to decode them; playing them there would convert
+    // them instead, and xdg-open would only ask the same entry again.
+    if (id == kOwnDesktopId) return {};
     CommandLine command = id.empty() ? CommandLine() : ParseDesktopExec(DesktopExec(id));
     if (!command.empty()) return command;
   }

@@ -28,8 +28,12 @@ PlayNowPlan PlanPlayNow(const Settings& settings, const std::vector<std::string>
 // fails, returns the failure message and starts no more. Empty when all started.
 std::string RunPlayNow(const PlayNowPlan& plan, const std::function<bool(const CommandLine&)>& start);
 
+// The desktop entry the program installs for itself.
+inline constexpr char kOwnDesktopId[] = "sonvarek-maker.desktop";
+
 // The desktop's default application for audio/mpeg (xdg-mime, then its desktop
-// file's Exec without field codes), else xdg-open; empty when there is neither.
+// file's Exec without field codes), else xdg-open; empty when there is neither, or
+// when the default is this program's own entry.
 CommandLine FindDefaultMp3Player();
 
 // The program and arguments of a desktop entry's Exec value, field codes removed.

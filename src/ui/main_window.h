@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ class MainWindow final : public QMainWindow {
   void RunFileBatch(BatchKind kind, const std::vector<std::string>& files);
   // A second start of the program asked for this window.
   void BringToFront();
+  // What a start asked for: `rip` rips every audio track of the disc; WAV files are
+  // encoded to MP3 and MP3 files decoded, one batch after another.
+  void Open(bool rip, const std::vector<std::string>& files);
   TrackListView* trackList() const { return list_; }
   MessageSink& sink() { return *sink_; }
   // The settings' geometry of this window as it stands.
@@ -72,6 +76,7 @@ class MainWindow final : public QMainWindow {
   void WatchMedia();
   void WatchVolume();
   void ShowBatch(std::unique_ptr<ConversionBatch> batch);
+  void RunPendingBatch();
   void ChooseFiles(BatchKind kind);
   void ApplyColours();
 
@@ -134,6 +139,8 @@ class MainWindow final : public QMainWindow {
   QSocketNotifier* mediaNotifier_ = nullptr;
   std::vector<QSocketNotifier*> volumeNotifiers_;
   bool shutDown_ = false;
+  // File batches asked for while another one runs; started in turn.
+  std::vector<std::pair<BatchKind, std::vector<std::string>>> pendingBatches_;
 };
 
 }  // namespace sonvarek

@@ -56,8 +56,42 @@ void MainWindow::ShowBatch(std::unique_ptr<ConversionBatch> batch) {
   auto* window = new BatchWindow(session_.batches(), std::move(batch), *sink_, session_.log(), notice_, this);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowModality(Qt::ApplicationModal);
-  connect(window, &QDialog::finished, this, [this] { Render(); });
+  connect(window, &QDialog::finished, this, [this] {
+    Render();
+    RunPendingBatch();
+  });
   window->show();
+}
+
+void MainWindow::Open(bool rip, const std::vector<std::string>& files) {
+  std::vector<std::string> wave;
+  std::vector<std::string> mpeg;
+  for (const std::string& file : files) {
+    QString suffix = QFileInfo(Utf8(file)).suffix().toLower();
+    if (suffix == "wav") {
+      wave.push_back(file);
+    } else if (suffix == "mp3") {
+      mpeg.push_back(file);
+    } else {
+      notice_.Show(FormatText(text::kGuiNotAudioFile, file), NoticeKind::Warning);
+    }
+  }
+  if (!wave.empty()) pendingBatches_.emplace_back(BatchKind::EncodeMp3, std::move(wave));
+  if (!mpeg.empty()) pendingBatches_.emplace_back(BatchKind::Decode, std::move(mpeg));
+  if (rip) {
+    session_.disc().tracks().SelectAll();
+    Render();
+    if (!session_.batches().IsRunning()) Extract();
+    return;
+  }
+  if (!session_.batches().IsRunning()) RunPendingBatch();
+}
+
+void MainWindow::RunPendingBatch() {
+  if (pendingBatches_.empty()) return;
+  auto [kind, files] = std::move(pendingBatches_.front());
+  pendingBatches_.erase(pendingBatches_.begin());
+  RunFileBatch(kind, files);
 }
 
 void MainWindow::Extract() {
@@ -185,7 +219,10 @@ void MainWindow::Query() {
   auto* window = new QueryWindow(session_.disc(), QueryRequestFromSettings(session_.settings()), notice_, this);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowModality(Qt::ApplicationModal);
-  connect(window, &QDialog::finished, this, [this] { Render(); });
+  connect(window, &QDialog::finished, this, [this] {
+    Render();
+    RunPendingBatch();
+  });
   window->show();
 }
 
@@ -198,7 +235,10 @@ void MainWindow::Submit() {
                                   session_.folders().programFolder + "cddb.txt", notice_, this);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowModality(Qt::ApplicationModal);
-  connect(window, &QDialog::finished, this, [this] { Render(); });
+  connect(window, &QDialog::finished, this, [this] {
+    Render();
+    RunPendingBatch();
+  });
   window->show();
 }
 

@@ -7,7 +7,7 @@
 namespace sonvarek {
 namespace {
 
-constexpr char kRaiseRequest[] = "raise\n";
+constexpr char kRaiseLine[] = "raise";
 
 }  // namespace
 
@@ -20,26 +20,31 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
     : QObject(parent), name_(NameFor(programFolder)) {
   connect(&server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
-      connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        if (socket->readAll().startsWith("raise") && raise_) raise_();
-        socket->disconnectFromServer();
+      // The whole message is there once the caller hangs up.
+      connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        QStringList lines = QString::fromUtf8(socket->readAll()).split('\n', Qt::SkipEmptyParts);
+        socket->deleteLater();
+        if (lines.isEmpty() || lines.takeFirst() != kRaiseLine || !raise_) return;
+        raise_(lines);
       });
     }
   });
 }
 
-bool SingleInstance::AskRunningInstance() {
+bool SingleInstance::AskRunningInstance(const QStringList& requests) {
   QLocalSocket socket;
   socket.connectToServer(name_);
   if (!socket.waitForConnected(500)) return false;
-  socket.write(kRaiseRequest);
-  socket.waitForBytesWritten(500);
-  socket.waitForDisconnected(500);
+  QByteArray message = QByteArray(kRaiseLine) + '\n';
+  for (const QString& request : requests) message += request.toUtf8() + '\n';
+  socket.write(message);
+  socket.waitForBytesWritten(2000);
+  socket.disconnectFromServer();
+  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(2000);
   return true;
 }
 
-bool SingleInstance::Listen(std::function<void()> raise) {
+bool SingleInstance::Listen(std::function<void(const QStringList&)> raise) {
   raise_ = std::move(raise);
   server_.setSocketOptions(QLocalServer::UserAccessOption);
   if (server_.listen(name_)) return true;
