@@ -54,8 +54,8 @@ done
 
 # Both manual pages render.
 for page in sonvarek sonvarek-maker; do
-  file=$share/man/man1/$page.1
-  [[ -s $file ]] || fail "no $page.1"
+  file=$share/man/man1/$page.1.gz
+  [[ -s $file ]] || fail "no $page.1.gz"
   MANWIDTH=100 man -l "$file" 2>"$work/man.err" | grep -q "^NAME" || fail "man -l $page.1"
   [[ ! -s $work/man.err ]] || { cat "$work/man.err"; fail "man -l $page.1 warned"; }
 done
