@@ -541,6 +541,8 @@ inline constexpr char kCantOpenFolderAfterRip[] = "The output folder %s could no
 // (freedb dialog texts)
 inline constexpr char kCddbOkButton[] = "OK";
 inline constexpr char kCddbCancelButton[] = "Cancel";
+inline constexpr char kSubmitCancelButton[] = "&Cancel";
+inline constexpr char kSubmitCloseButton[] = "&Close";
 inline constexpr char kCandidateColumnNumber[] = "No.";
 inline constexpr char kCandidateColumnArtist[] = "Artist";
 inline constexpr char kCandidateColumnAlbum[] = "Album";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "core/string_table.h"
 #include "freedb/cddb_request.h"
 #include "freedb/cddb_worker.h"
 #include "freedb/disc_id.h"
@@ -78,7 +79,7 @@ class SubmitDialog {
   bool submitEnabled() const { return submitEnabled_; }
   bool cancelEnabled() const { return cancelEnabled_; }
   // "&Cancel", or "&Close" once the submission ended.
-  const char* cancelLabel() const { return finished_ ? "&Close" : "&Cancel"; }
+  const char* cancelLabel() const { return finished_ ? text::kSubmitCloseButton : text::kSubmitCancelButton; }
   bool busy() const { return busy_; }
   DialogEnd end() const { return end_; }
 

@@ -18,6 +18,12 @@ void TrackListDelegate::SetColours(const Settings& settings) {
   shadowOn_ = settings.BoolShadowColor != 0;
 }
 
+QWidget* TrackListDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+  if (index.column() != 1) return nullptr;
+  return QStyledItemDelegate::createEditor(parent, option, index);
+}
+
 void TrackListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   QStyleOptionViewItem cell = option;
   initStyleOption(&cell, index);

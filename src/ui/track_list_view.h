@@ -17,6 +17,8 @@ class TrackListDelegate final : public QStyledItemDelegate {
  public:
   explicit TrackListDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
   void SetColours(const Settings& settings);
+  // Only the title is edited in place; the other columns are the disc's.
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -45,6 +46,24 @@ class MainWindowTest : public QObject {
     auto* device = program.window->findChild<QLabel*>("deviceLine");
     QVERIFY(device->text().startsWith("Device: "));
     QVERIFY(program.notice.texts.empty());
+  }
+
+  // Only the title opens an editor in place; what is typed there names the track.
+  void onlyTheTitleIsEditedInPlace() {
+    Program program(kSampleCue);
+    QTreeWidget& list = program.list();
+    QTreeWidgetItem* row = list.topLevelItem(1);
+    list.setCurrentItem(row);
+    for (int column : {0, 2, 3}) {
+      list.editItem(row, column);
+      QVERIFY2(list.viewport()->findChild<QLineEdit*>() == nullptr, qPrintable(QString::number(column)));
+    }
+    list.editItem(row, 1);
+    auto* editor = list.viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor != nullptr);
+    editor->setText("Two Tones");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(program.session->disc().disc().entries[2].Title, std::string("Two Tones"));
   }
 
   void caseCommandsChangeListAndRecord_data() {
