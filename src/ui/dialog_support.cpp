@@ -5,6 +5,9 @@
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpressionValidator>
 
 #include "core/records.h"
 #include "core/string_table.h"
@@ -31,6 +34,31 @@ QLabel* MakeTitleBand(QWidget* parent) {
   band->setForegroundRole(QPalette::HighlightedText);
   band->setMargin(6);
   return band;
+}
+
+QLineEdit* MakeLineEdit(const std::string& text, const char* name, QWidget* parent, int maxLength) {
+  auto* edit = new QLineEdit(Utf8(text), parent);
+  edit->setObjectName(name);
+  if (maxLength > 0) edit->setMaxLength(maxLength);
+  return edit;
+}
+
+QLabel* BuddyLabel(const char* text, QWidget* buddy, QWidget* parent) {
+  auto* label = new QLabel(Utf8(text), parent);
+  label->setBuddy(buddy);
+  return label;
+}
+
+void AcceptDigitsOnly(QLineEdit* edit) {
+  edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+}
+
+QPlainTextEdit* MakeCommentEdit(const std::string& text, QWidget* parent) {
+  auto* edit = new QPlainTextEdit(Utf8(text), parent);
+  edit->setObjectName("commentEdit");
+  edit->setTabChangesFocus(true);
+  edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 3 + 12);
+  return edit;
 }
 
 QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent) {

@@ -7,6 +7,8 @@
 class QColor;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QWidget;
 
 namespace sonvarek {
@@ -24,6 +26,15 @@ int32_t ToColourRef(const QColor& colour);
 // The band across the top of the options sheet and the information dialogs: the
 // program's name in the dialogs' title font.
 QLabel* MakeTitleBand(QWidget* parent);
+
+// A named one-line edit holding `text`; `maxLength` characters at most when above 0.
+QLineEdit* MakeLineEdit(const std::string& text, const char* name, QWidget* parent, int maxLength = 0);
+// A label whose mnemonic focuses `buddy`.
+QLabel* BuddyLabel(const char* text, QWidget* buddy, QWidget* parent);
+// Only digits can be typed into `edit`.
+void AcceptDigitsOnly(QLineEdit* edit);
+// The information dialogs' three-line comment box; Tab leaves it.
+QPlainTextEdit* MakeCommentEdit(const std::string& text, QWidget* parent);
 
 // A label of a dialog's pane: centred, wrapped, selectable.
 QLabel* PaneLabel(const QString& text, const char* name, QWidget* parent);

@@ -7,57 +7,38 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "core/string_table.h"
 #include "ui/dialog_support.h"
 
 namespace sonvarek {
-namespace {
-
-QLineEdit* MakeEdit(const std::string& text, const char* name, QWidget* parent) {
-  auto* edit = new QLineEdit(Utf8(text), parent);
-  edit->setObjectName(name);
-  return edit;
-}
-
-QLabel* Label(const char* text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(Utf8(text), parent);
-  label->setBuddy(buddy);
-  return label;
-}
-
-}  // namespace
 
 DiscInfoDialog::DiscInfoDialog(DiscSession& session, QWidget* parent) : QDialog(parent), editor_(session) {
   setObjectName("discInfoDialog");
   setWindowTitle(Utf8(text::kDiscInfoCaption));
   setModal(true);
   const DiscInfoFields& f = editor_.fields;
-  album_ = MakeEdit(f.album, "albumEdit", this);
-  artist_ = MakeEdit(f.artist, "artistEdit", this);
-  year_ = MakeEdit(f.year, "yearEdit", this);
-  year_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), year_));
+  album_ = MakeLineEdit(f.album, "albumEdit", this);
+  artist_ = MakeLineEdit(f.artist, "artistEdit", this);
+  year_ = MakeLineEdit(f.year, "yearEdit", this);
+  AcceptDigitsOnly(year_);
   genre_ = MakeGenreBox(f.genre, this);
   if (f.genrePosition >= 0) genre_->setCurrentIndex(f.genrePosition);
-  comment_ = new QPlainTextEdit(Utf8(f.comment), this);
-  comment_->setObjectName("commentEdit");
-  comment_->setTabChangesFocus(true);
-  comment_->setFixedHeight(comment_->fontMetrics().lineSpacing() * 3 + 12);
-  composer_ = MakeEdit(f.composer, "composerEdit", this);
-  origArtist_ = MakeEdit(f.origArtist, "origArtistEdit", this);
-  copyright_ = MakeEdit(f.copyright, "copyrightEdit", this);
-  url_ = MakeEdit(f.url, "urlEdit", this);
-  encodedBy_ = MakeEdit(f.encodedBy, "encodedByEdit", this);
+  comment_ = MakeCommentEdit(f.comment, this);
+  composer_ = MakeLineEdit(f.composer, "composerEdit", this);
+  origArtist_ = MakeLineEdit(f.origArtist, "origArtistEdit", this);
+  copyright_ = MakeLineEdit(f.copyright, "copyrightEdit", this);
+  url_ = MakeLineEdit(f.url, "urlEdit", this);
+  encodedBy_ = MakeLineEdit(f.encodedBy, "encodedByEdit", this);
 
   auto* form = new QFormLayout;
   form->setLabelAlignment(Qt::AlignRight);
-  form->addRow(Label(text::kDiscInfoAlbumLabel, album_, this), album_);
-  form->addRow(Label(text::kDiscInfoArtistLabel, artist_, this), artist_);
-  form->addRow(Label(text::kDiscInfoYearLabel, year_, this), year_);
-  form->addRow(Label(text::kDiscInfoGenreLabel, genre_, this), genre_);
-  form->addRow(Label(text::kDiscInfoCommentLabel, comment_, this), comment_);
+  form->addRow(BuddyLabel(text::kDiscInfoAlbumLabel, album_, this), album_);
+  form->addRow(BuddyLabel(text::kDiscInfoArtistLabel, artist_, this), artist_);
+  form->addRow(BuddyLabel(text::kDiscInfoYearLabel, year_, this), year_);
+  form->addRow(BuddyLabel(text::kDiscInfoGenreLabel, genre_, this), genre_);
+  form->addRow(BuddyLabel(text::kDiscInfoCommentLabel, comment_, this), comment_);
   form->addRow(Utf8(text::kInfoComposerLabel), composer_);
   form->addRow(Utf8(text::kInfoOrigArtistLabel), origArtist_);
   form->addRow(Utf8(text::kInfoCopyrightLabel), copyright_);

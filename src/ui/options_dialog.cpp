@@ -26,15 +26,15 @@
 namespace sonvarek {
 namespace {
 
+// The page's colour of each button, in the order of OptionsDialog::Colour.
+constexpr int32_t AppearancePage::*kColourFields[] = {&AppearancePage::text, &AppearancePage::highlightedText,
+                                                      &AppearancePage::textShadow, &AppearancePage::statusLine,
+                                                      &AppearancePage::background};
+
+static_assert(std::size(kColourFields) == 5, "one field per colour button");
+
 int32_t& ColourOf(AppearancePage& page, OptionsDialog::Colour which) {
-  switch (which) {
-    case OptionsDialog::Colour::Text: return page.text;
-    case OptionsDialog::Colour::HighlightedText: return page.highlightedText;
-    case OptionsDialog::Colour::TextShadow: return page.textShadow;
-    case OptionsDialog::Colour::StatusLine: return page.statusLine;
-    case OptionsDialog::Colour::Background: return page.background;
-  }
-  return page.text;
+  return page.*kColourFields[static_cast<size_t>(which)];
 }
 
 QIcon Swatch(int32_t colourRef) {
@@ -153,8 +153,7 @@ void OptionsDialog::UpdateEnabling() {
 void OptionsDialog::UpdatePreview() {
   ReadAppearance();
   const AppearancePage& page = sheet_.appearance;
-  const int32_t colours[] = {page.text, page.highlightedText, page.textShadow, page.statusLine, page.background};
-  for (size_t i = 0; i < colourButtons_.size(); ++i) colourButtons_[i]->setIcon(Swatch(colours[i]));
+  for (size_t i = 0; i < colourButtons_.size(); ++i) colourButtons_[i]->setIcon(Swatch(page.*kColourFields[i]));
   preview_->SetColours(page);
 }
 

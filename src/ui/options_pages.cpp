@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -39,18 +38,11 @@ QCheckBox* MakeCheck(const char* label, bool checked, const char* name, QWidget*
   return box;
 }
 
-QLineEdit* MakeEdit(const std::string& text, int maxLength, const char* name, QWidget* parent) {
-  auto* edit = new QLineEdit(Utf8(text), parent);
-  edit->setObjectName(name);
-  if (maxLength > 0) edit->setMaxLength(maxLength);
-  return edit;
-}
-
 // A number typed freely (digits only); the sheet refuses it when outside its range,
 // as the user is told which range holds.
 QLineEdit* MakeNumberEdit(int value, const char* name, QWidget* parent) {
-  auto* edit = MakeEdit(std::to_string(value), 9, name, parent);
-  edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+  auto* edit = MakeLineEdit(std::to_string(value), name, parent, 9);
+  AcceptDigitsOnly(edit);
   return edit;
 }
 
@@ -59,12 +51,6 @@ int NumberOf(const QLineEdit* edit) {
   bool ok = false;
   int value = edit->text().toInt(&ok);
   return ok ? value : -1;
-}
-
-QLabel* Label(const char* text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(Utf8(text), parent);
-  label->setBuddy(buddy);
-  return label;
 }
 
 // An edit with a button beside it that fills it.
@@ -87,14 +73,14 @@ QWidget* OptionsDialog::MakeOutputPage() {
   const OutputPage& page = sheet_.output;
   auto* widget = new QWidget(this);
   auto* layout = new QVBoxLayout(widget);
-  outputFolder_ = MakeEdit(page.folder, static_cast<int>(kMaxOutputFolderLength), "outputFolderEdit", widget);
+  outputFolder_ = MakeLineEdit(page.folder, "outputFolderEdit", widget, static_cast<int>(kMaxOutputFolderLength));
   auto* browse = new QPushButton(Utf8(text::kOptionsBrowseButton), widget);
   browse->setObjectName("outputFolderButton");
   connect(browse, &QPushButton::clicked, this, [this] {
     QString folder = ChooseFolder(this, text::kOptionsChooseOutputFolder, outputFolder_->text());
     if (!folder.isEmpty()) outputFolder_->setText(folder);
   });
-  layout->addWidget(Label(text::kOptionsOutputFolderLabel, outputFolder_, widget));
+  layout->addWidget(BuddyLabel(text::kOptionsOutputFolderLabel, outputFolder_, widget));
   layout->addWidget(WithButton(outputFolder_, browse, widget));
 
   namingRule_ = MakeList(text::kOptionsNamingRulePresets, -1, "namingRuleBox", widget);
@@ -102,7 +88,7 @@ QWidget* OptionsDialog::MakeOutputPage() {
   namingRule_->setInsertPolicy(QComboBox::NoInsert);
   namingRule_->lineEdit()->setMaxLength(static_cast<int>(kMaxNamingRuleLength));
   namingRule_->setEditText(Utf8(page.namingRule));
-  layout->addWidget(Label(text::kOptionsNamingRuleLabel, namingRule_, widget));
+  layout->addWidget(BuddyLabel(text::kOptionsNamingRuleLabel, namingRule_, widget));
   layout->addWidget(namingRule_);
 
   auto* format = new QGroupBox(Utf8(text::kOptionsOutputFormatLabel), widget);
@@ -144,14 +130,14 @@ QWidget* OptionsDialog::MakeMp3Page() {
   connect(advanced, &QPushButton::clicked, this, &OptionsDialog::RunAdvanced);
   connect(enableVbr_, &QCheckBox::toggled, this, &OptionsDialog::UpdateEnabling);
 
-  form->addRow(Label(text::kOptionsEncoderEngineLabel, encoder_, widget), encoder_);
-  form->addRow(Label(text::kOptionsMinBitRateLabel, minBitRate_, widget), minBitRate_);
+  form->addRow(BuddyLabel(text::kOptionsEncoderEngineLabel, encoder_, widget), encoder_);
+  form->addRow(BuddyLabel(text::kOptionsMinBitRateLabel, minBitRate_, widget), minBitRate_);
   form->addRow(enableVbr_);
-  form->addRow(Label(text::kOptionsMaxBitRateLabel, maxBitRate_, widget), maxBitRate_);
-  form->addRow(Label(text::kOptionsMpegQualityLabel, mpegQuality_, widget), mpegQuality_);
-  form->addRow(Label(text::kOptionsVbrQualityLabel, vbrQuality_, widget), vbrQuality_);
+  form->addRow(BuddyLabel(text::kOptionsMaxBitRateLabel, maxBitRate_, widget), maxBitRate_);
+  form->addRow(BuddyLabel(text::kOptionsMpegQualityLabel, mpegQuality_, widget), mpegQuality_);
+  form->addRow(BuddyLabel(text::kOptionsVbrQualityLabel, vbrQuality_, widget), vbrQuality_);
   form->addRow(writeVbrHeader_);
-  form->addRow(Label(text::kOptionsStereoModeLabel, stereoMode_, widget), stereoMode_);
+  form->addRow(BuddyLabel(text::kOptionsStereoModeLabel, stereoMode_, widget), stereoMode_);
   form->addRow(id3v1_);
   form->addRow(id3v2_);
   form->addRow(advanced);
@@ -168,7 +154,7 @@ QWidget* OptionsDialog::MakeOggPage() {
   oggQuality_->setValue(page.quality);
   oggQuality_->setTickPosition(QSlider::TicksBelow);
   oggQuality_->setTickInterval(10);
-  layout->addWidget(Label(text::kOptionsOggQualityLabel, oggQuality_, widget));
+  layout->addWidget(BuddyLabel(text::kOptionsOggQualityLabel, oggQuality_, widget));
   auto* sliderRow = new QHBoxLayout;
   sliderRow->addWidget(new QLabel(Utf8(text::kOptionsOggLow), widget));
   sliderRow->addWidget(oggQuality_, 1);
@@ -197,32 +183,32 @@ QWidget* OptionsDialog::MakeFreedbPage() {
   server_->setInsertPolicy(QComboBox::NoInsert);
   for (const char* host : kFreedbServers) server_->addItem(Utf8(host));
   server_->setEditText(Utf8(page.server));
-  queryScript_ = MakeEdit(page.queryScript, 0, "queryScriptEdit", widget);
-  submitScript_ = MakeEdit(page.submitScript, 0, "submitScriptEdit", widget);
-  email_ = MakeEdit(page.email, 0, "emailEdit", widget);
+  queryScript_ = MakeLineEdit(page.queryScript, "queryScriptEdit", widget);
+  submitScript_ = MakeLineEdit(page.submitScript, "submitScriptEdit", widget);
+  email_ = MakeLineEdit(page.email, "emailEdit", widget);
   useProxy_ = MakeCheck(text::kOptionsUseProxy, page.useProxy, "useProxyBox", widget);
-  proxyServer_ = MakeEdit(page.proxyServer, 0, "proxyServerEdit", widget);
+  proxyServer_ = MakeLineEdit(page.proxyServer, "proxyServerEdit", widget);
   proxyPort_ = new QSpinBox(widget);
   proxyPort_->setObjectName("proxyPortSpin");
   proxyPort_->setRange(kProxyPortRange.low, kProxyPortRange.high);
   proxyPort_->setValue(page.proxyPort);
   authorization_ = MakeCheck(text::kOptionsProxyAuthorization, page.authorization, "authorizationBox", widget);
-  userName_ = MakeEdit(page.userName, 0, "userNameEdit", widget);
-  password_ = MakeEdit(page.password, 0, "passwordEdit", widget);
+  userName_ = MakeLineEdit(page.userName, "userNameEdit", widget);
+  password_ = MakeLineEdit(page.password, "passwordEdit", widget);
   password_->setEchoMode(QLineEdit::Password);
   connect(useProxy_, &QCheckBox::toggled, this, &OptionsDialog::UpdateEnabling);
   connect(authorization_, &QCheckBox::toggled, this, &OptionsDialog::UpdateEnabling);
 
-  form->addRow(Label(text::kOptionsServerLabel, server_, widget), server_);
-  form->addRow(Label(text::kOptionsQueryScriptLabel, queryScript_, widget), queryScript_);
-  form->addRow(Label(text::kOptionsSubmitScriptLabel, submitScript_, widget), submitScript_);
-  form->addRow(Label(text::kOptionsEmailLabel, email_, widget), email_);
+  form->addRow(BuddyLabel(text::kOptionsServerLabel, server_, widget), server_);
+  form->addRow(BuddyLabel(text::kOptionsQueryScriptLabel, queryScript_, widget), queryScript_);
+  form->addRow(BuddyLabel(text::kOptionsSubmitScriptLabel, submitScript_, widget), submitScript_);
+  form->addRow(BuddyLabel(text::kOptionsEmailLabel, email_, widget), email_);
   form->addRow(useProxy_);
-  form->addRow(Label(text::kOptionsProxyServerLabel, proxyServer_, widget), proxyServer_);
-  form->addRow(Label(text::kOptionsProxyPortLabel, proxyPort_, widget), proxyPort_);
+  form->addRow(BuddyLabel(text::kOptionsProxyServerLabel, proxyServer_, widget), proxyServer_);
+  form->addRow(BuddyLabel(text::kOptionsProxyPortLabel, proxyPort_, widget), proxyPort_);
   form->addRow(authorization_);
-  form->addRow(Label(text::kOptionsProxyNameLabel, userName_, widget), userName_);
-  form->addRow(Label(text::kOptionsProxyPasswordLabel, password_, widget), password_);
+  form->addRow(BuddyLabel(text::kOptionsProxyNameLabel, userName_, widget), userName_);
+  form->addRow(BuddyLabel(text::kOptionsProxyPasswordLabel, password_, widget), password_);
   return widget;
 }
 
@@ -245,16 +231,16 @@ QWidget* OptionsDialog::MakeCdRomPage() {
   playbackOutput_ = MakeList(text::kOptionsPlaybackOutputs, page.playbackOutput, "playbackOutputBox", widget);
   connect(deleteSilence_, &QCheckBox::toggled, this, &OptionsDialog::UpdateEnabling);
 
-  form->addRow(Label(text::kOptionsUnitLabel, unit_, widget), unit_);
-  form->addRow(Label(text::kOptionsDriveTypeLabel, deviceType_, widget), deviceType_);
+  form->addRow(BuddyLabel(text::kOptionsUnitLabel, unit_, widget), unit_);
+  form->addRow(BuddyLabel(text::kOptionsDriveTypeLabel, deviceType_, widget), deviceType_);
   form->addRow(deleteSilence_);
-  form->addRow(Label(text::kOptionsLeadingFramesLabel, leadingFrames_, widget), leadingFrames_);
-  form->addRow(Label(text::kOptionsTrailingFramesLabel, trailingFrames_, widget), trailingFrames_);
+  form->addRow(BuddyLabel(text::kOptionsLeadingFramesLabel, leadingFrames_, widget), leadingFrames_);
+  form->addRow(BuddyLabel(text::kOptionsTrailingFramesLabel, trailingFrames_, widget), trailingFrames_);
   form->addRow(disableAutoPlay_);
-  form->addRow(Label(text::kOptionsRetryTimesLabel, retryTimes_, widget), retryTimes_);
-  form->addRow(Label(text::kOptionsBufferSizeLabel, bufferSize_, widget), bufferSize_);
+  form->addRow(BuddyLabel(text::kOptionsRetryTimesLabel, retryTimes_, widget), retryTimes_);
+  form->addRow(BuddyLabel(text::kOptionsBufferSizeLabel, bufferSize_, widget), bufferSize_);
   form->addRow(skipErrors_);
-  form->addRow(Label(text::kOptionsPlaybackLabel, playbackOutput_, widget), playbackOutput_);
+  form->addRow(BuddyLabel(text::kOptionsPlaybackLabel, playbackOutput_, widget), playbackOutput_);
   return widget;
 }
 
@@ -301,7 +287,7 @@ QWidget* OptionsDialog::MakeMisc1Page() {
   const Misc1Page& page = sheet_.misc1;
   auto* widget = new QWidget(this);
   auto* layout = new QVBoxLayout(widget);
-  player_ = MakeEdit(page.player, static_cast<int>(kMaxPlayerLength), "playerEdit", widget);
+  player_ = MakeLineEdit(page.player, "playerEdit", widget, static_cast<int>(kMaxPlayerLength));
   auto* choose = new QPushButton(Utf8(text::kOptionsBrowseButton), widget);
   choose->setObjectName("playerButton");
   connect(choose, &QPushButton::clicked, this, [this] {
@@ -309,11 +295,11 @@ QWidget* OptionsDialog::MakeMisc1Page() {
                                                    Utf8(text::kOptionsPlayerFilter));
     if (!program.isEmpty()) player_->setText(program);
   });
-  layout->addWidget(Label(text::kOptionsPlayerLabel, player_, widget));
+  layout->addWidget(BuddyLabel(text::kOptionsPlayerLabel, player_, widget));
   layout->addWidget(WithButton(player_, choose, widget));
   playerParameters_ =
-      MakeEdit(page.playerParameters, static_cast<int>(kMaxPlayerParametersLength), "playerParametersEdit", widget);
-  layout->addWidget(Label(text::kOptionsPlayerParametersLabel, playerParameters_, widget));
+      MakeLineEdit(page.playerParameters, "playerParametersEdit", widget, static_cast<int>(kMaxPlayerParametersLength));
+  layout->addWidget(BuddyLabel(text::kOptionsPlayerParametersLabel, playerParameters_, widget));
   layout->addWidget(playerParameters_);
 
   auto* replacing = new QGroupBox(Utf8(text::kOptionsReplacingGroup), widget);
@@ -324,10 +310,10 @@ QWidget* OptionsDialog::MakeMisc1Page() {
   for (size_t i = 0; i < replacements_.size(); ++i) {
     std::string name = "replacementEdit" + std::to_string(i);
     replacements_[i] =
-        MakeEdit(page.replacements[i], static_cast<int>(kMaxReplacementLength), name.c_str(), replacing);
+        MakeLineEdit(page.replacements[i], name.c_str(), replacing, static_cast<int>(kMaxReplacementLength));
     int column = static_cast<int>(i % 5) * 2;
     int row = 1 + static_cast<int>(i / 5);
-    grid->addWidget(Label(text::kOptionsReplacedCharacters[i], replacements_[i], replacing), row, column,
+    grid->addWidget(BuddyLabel(text::kOptionsReplacedCharacters[i], replacements_[i], replacing), row, column,
                     Qt::AlignRight);
     grid->addWidget(replacements_[i], row, column + 1);
   }
@@ -335,7 +321,7 @@ QWidget* OptionsDialog::MakeMisc1Page() {
 
   threadPriority_ = MakeList(text::kOptionsThreadPriorities, page.threadPriority, "threadPriorityBox", widget);
   auto* priorityRow = new QHBoxLayout;
-  priorityRow->addWidget(Label(text::kOptionsThreadPriorityLabel, threadPriority_, widget));
+  priorityRow->addWidget(BuddyLabel(text::kOptionsThreadPriorityLabel, threadPriority_, widget));
   priorityRow->addWidget(threadPriority_, 1);
   layout->addLayout(priorityRow);
   layout->addStretch();
@@ -346,14 +332,14 @@ QWidget* OptionsDialog::MakeMisc2Page() {
   const Misc2Page& page = sheet_.misc2;
   auto* widget = new QWidget(this);
   auto* layout = new QVBoxLayout(widget);
-  temporaryFolder_ = MakeEdit(page.temporaryFolder, 0, "temporaryFolderEdit", widget);
+  temporaryFolder_ = MakeLineEdit(page.temporaryFolder, "temporaryFolderEdit", widget);
   auto* browse = new QPushButton(Utf8(text::kOptionsBrowserButton), widget);
   browse->setObjectName("temporaryFolderButton");
   connect(browse, &QPushButton::clicked, this, [this] {
     QString folder = ChooseFolder(this, text::kOptionsChooseTemporaryFolder, temporaryFolder_->text());
     if (!folder.isEmpty()) temporaryFolder_->setText(folder);
   });
-  layout->addWidget(Label(text::kOptionsTemporaryFolderLabel, temporaryFolder_, widget));
+  layout->addWidget(BuddyLabel(text::kOptionsTemporaryFolderLabel, temporaryFolder_, widget));
   layout->addWidget(WithButton(temporaryFolder_, browse, widget));
   autoLoadCdPlayerIni_ =
       MakeCheck(text::kOptionsAutoLoadCdPlayerIni, page.autoLoadCdPlayerIni, "autoLoadCdPlayerIniBox", widget);

@@ -19,12 +19,6 @@
 namespace sonvarek {
 namespace {
 
-QLineEdit* MakeEdit(const char* name, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
-  return edit;
-}
-
 QPushButton* MakeButton(const char* label, const char* name, QWidget* parent) {
   auto* button = new QPushButton(Utf8(label), parent);
   button->setObjectName(name);
@@ -55,15 +49,12 @@ TrackInfoDialog::TrackInfoDialog(TrackInfoEditor editor, QWidget* parent)
     : QDialog(parent), editor_(std::move(editor)) {
   setObjectName("trackInfoDialog");
   setModal(true);
-  title_ = MakeEdit("titleEdit", this);
-  artist_ = MakeEdit("artistEdit", this);
-  album_ = MakeEdit("albumEdit", this);
-  year_ = MakeEdit("yearEdit", this);
+  title_ = MakeLineEdit({}, "titleEdit", this);
+  artist_ = MakeLineEdit({}, "artistEdit", this);
+  album_ = MakeLineEdit({}, "albumEdit", this);
+  year_ = MakeLineEdit({}, "yearEdit", this);
   genre_ = MakeGenreBox({}, this);
-  comment_ = new QPlainTextEdit(this);
-  comment_->setObjectName("commentEdit");
-  comment_->setTabChangesFocus(true);
-  comment_->setFixedHeight(comment_->fontMetrics().lineSpacing() * 3 + 12);
+  comment_ = MakeCommentEdit({}, this);
 
   const LabelMaker label(*this, {text::kTrackInfoTitleLabel, text::kTrackInfoArtistLabel, text::kTrackInfoAlbumLabel,
                                  text::kTrackInfoYearLabel, text::kTrackInfoGenreLabel, text::kTrackInfoCommentLabel,
@@ -87,11 +78,11 @@ TrackInfoDialog::TrackInfoDialog(TrackInfoEditor editor, QWidget* parent)
   marker->setFrameShadow(QFrame::Sunken);
   extendedLayout->addWidget(marker);
   auto* extendedForm = new QFormLayout;
-  composer_ = MakeEdit("composerEdit", extended_);
-  origArtist_ = MakeEdit("origArtistEdit", extended_);
-  copyright_ = MakeEdit("copyrightEdit", extended_);
-  url_ = MakeEdit("urlEdit", extended_);
-  encodedBy_ = MakeEdit("encodedByEdit", extended_);
+  composer_ = MakeLineEdit({}, "composerEdit", extended_);
+  origArtist_ = MakeLineEdit({}, "origArtistEdit", extended_);
+  copyright_ = MakeLineEdit({}, "copyrightEdit", extended_);
+  url_ = MakeLineEdit({}, "urlEdit", extended_);
+  encodedBy_ = MakeLineEdit({}, "encodedByEdit", extended_);
   extendedForm->addRow(label(text::kInfoComposerLabel, extended_), composer_);
   extendedForm->addRow(label(text::kInfoOrigArtistLabel, extended_), origArtist_);
   extendedForm->addRow(label(text::kInfoCopyrightLabel, extended_), copyright_);

@@ -18,6 +18,7 @@
 #include "support/temp_folder.h"
 #include "support/wav_fixture.h"
 #include "ui/batch_window.h"
+#include "ui/child_widget.h"
 #include "ui/log_window.h"
 
 using namespace sonvarek;
@@ -78,12 +79,7 @@ struct Harness {
   BatchController controller{noEncoder};
 };
 
-template <typename T>
-T* Child(const QWidget& window, const char* name) {
-  T* child = window.findChild<T*>(name);
-  if (child == nullptr) qFatal("no child %s", name);
-  return child;
-}
+using test::Child;
 
 QString VisiblePane(const BatchWindow& window) {
   QStringList visible;

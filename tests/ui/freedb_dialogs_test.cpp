@@ -17,6 +17,7 @@
 #include "session/disc_session.h"
 #include "support/loopback_servers.h"
 #include "support/temp_folder.h"
+#include "ui/child_widget.h"
 #include "ui/sample_disc_session.h"
 #include "ui/query_window.h"
 #include "ui/submit_window.h"
@@ -37,12 +38,7 @@ void StaySilent(int connection) {
   }
 }
 
-template <typename Widget>
-Widget* Child(QWidget& window, const char* name) {
-  auto* child = window.findChild<Widget*>(name);
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
+using test::Child;
 
 QString LabelText(QWidget& window, const char* name) { return Child<QLabel>(window, name)->text(); }
 bool Shows(QWidget& window, const char* name) { return Child<QWidget>(window, name)->isVisible(); }

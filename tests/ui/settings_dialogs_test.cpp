@@ -13,6 +13,7 @@
 
 #include "core/profile_file.h"
 #include "core/string_table.h"
+#include "ui/child_widget.h"
 #include "ui/desktop_program.h"
 #include "ui/disc_info_dialog.h"
 #include "ui/options_dialog.h"
@@ -28,12 +29,7 @@ using Program = test::DesktopProgram;
 // No file manager opens at the end of a rip.
 constexpr char kQuietRips[] = "[Misc]\nbOpenOutputFolder=0\n";
 
-template <class T>
-T* Child(QWidget& parent, const char* name) {
-  T* child = parent.findChild<T*>(name);
-  if (child == nullptr) qFatal("no child %s", name);
-  return child;
-}
+using test::Child;
 
 void ClickOk(OptionsDialog& dialog) {
   Child<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
