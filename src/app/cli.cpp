@@ -92,7 +92,7 @@ std::span<const CliCommand> CliCommands() { return kCommands; }
 
 void TellUser(std::ostream& err, std::string_view line) { err << text::kCliPrefix << line << '\n'; }
 
-void StreamNotice::Show(std::string_view line, NoticeKind) { TellUser(err_, line); }
+void StreamNotice::Show(std::string_view line, NoticeKind /*kind*/) { TellUser(err_, line); }
 
 std::optional<int32_t> ParseCliNumber(std::string_view text) { return ParseWholeNumber<int32_t>(text); }
 

@@ -44,14 +44,14 @@ std::span<const CliCommand> CliCommands();
 class StreamNotice final : public UserNotice {
  public:
   explicit StreamNotice(std::ostream& err) : err_(err) {}
-  void Show(std::string_view text, NoticeKind kind) override;
+  void Show(std::string_view line, NoticeKind kind) override;
 
  private:
   std::ostream& err_;
 };
 
 // Prints "sonvarek: " and the text as one line on the error stream.
-void TellUser(std::ostream& err, std::string_view text);
+void TellUser(std::ostream& err, std::string_view line);
 
 // An option's number: decimal digits with an optional '-', nothing else, within 32
 // bits; nothing otherwise ("abc", "12x", "", " 5"). Unlike the profile-file rules,

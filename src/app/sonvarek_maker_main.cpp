@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   if (options.help || !options.error.empty()) {
     std::string usage = std::string(text::kGuiUsageHead) + text::kGuiDescription + text::kCliCommandOptionsHead +
                         UsageLines(text::kGuiOptions);
-    std::fputs(usage.c_str(), options.help ? stdout : stderr);
+    (void)std::fputs(usage.c_str(), options.help ? stdout : stderr);  // nowhere else to tell of a failure
     return options.help ? 0 : 64;
   }
   if (options.version) {

@@ -210,13 +210,11 @@ bool CueParser::Index(const std::vector<std::string>& words) {
   int expected = track.indices.empty() ? (index.number == 0 ? 0 : 1) : track.indices.back().number + 1;
   if (index.number != expected) return Fail(text::kCueIndexOutOfOrder, words[1]);
   // Within one file positions never go back, across tracks as well.
-  for (auto t = sheet_.tracks.rbegin(); t != sheet_.tracks.rend(); ++t) {
-    if (t->indices.empty()) continue;
-    const CueIndex& previous = t->indices.back();
-    if (previous.file == index.file && index.frames < previous.frames) {
-      return Fail(text::kCueIndexGoesBack, words[1]);
-    }
-    break;
+  auto earlier = std::find_if(sheet_.tracks.rbegin(), sheet_.tracks.rend(),
+                              [](const CueTrack& t) { return !t.indices.empty(); });
+  if (earlier != sheet_.tracks.rend()) {
+    const CueIndex& previous = earlier->indices.back();
+    if (previous.file == index.file && index.frames < previous.frames) return Fail(text::kCueIndexGoesBack, words[1]);
   }
   track.indices.push_back(index);
   fileFrames_ = index.frames;

@@ -112,7 +112,7 @@ void DigitalPlayback::ReadSectors(uint32_t first, uint32_t count, uint8_t* buffe
 }
 
 void DigitalPlayback::Run(uint32_t from, std::unique_ptr<PcmPlayback> pcm) {
-  std::vector<uint8_t> sectors(kSectorsPerRead * kSectorBytes);
+  std::vector<uint8_t> sectors(size_t{kSectorsPerRead} * kSectorBytes);
   uint32_t next = from;       // the next sector to read
   int64_t framesQueued = 0;   // frames handed to the sound output since `from`
   int64_t silenceQueued = 0;  // frames of silence after the last sector's
@@ -124,7 +124,7 @@ void DigitalPlayback::Run(uint32_t from, std::unique_ptr<PcmPlayback> pcm) {
     uint32_t count = std::min(kSectorsPerRead, end_ - next);
     ReadSectors(next, count, sectors.data());
     const int16_t* samples = reinterpret_cast<const int16_t*>(sectors.data());
-    size_t frames = count * kFramesPerSector;
+    size_t frames = size_t{count} * kFramesPerSector;
     size_t done = 0;
     while (!stop_ && done < frames) {
       int64_t taken = pcm->Write(samples + 2 * done, frames - done, kWaitMs);
@@ -140,8 +140,8 @@ void DigitalPlayback::Run(uint32_t from, std::unique_ptr<PcmPlayback> pcm) {
   }
   // Let the last frames be heard: the sound system holds back a part-filled buffer, so
   // silence follows them until they have all gone out (for two seconds at most).
-  const std::vector<int16_t> silence(2 * kFramesPerSector, 0);
-  while (!stop_ && framesQueued + silenceQueued - pcm->Delay() < framesQueued && silenceQueued < 2 * 44100) {
+  const std::vector<int16_t> silence(size_t{2} * kFramesPerSector, 0);
+  while (!stop_ && framesQueued + silenceQueued - pcm->Delay() < framesQueued && silenceQueued < int64_t{2} * 44100) {
     int64_t taken = pcm->Write(silence.data(), kFramesPerSector, kWaitMs);
     if (taken < 0) break;
     silenceQueued += taken;

@@ -56,7 +56,8 @@ DeviceRecord RecordFor(const UnitLocation& unit) {
 
 UnitOpener& OpenerOf(const DriveSources& sources) {
   static SystemUnitOpener system;
-  return sources.opener != nullptr ? *sources.opener : system;
+  if (sources.opener != nullptr) return *sources.opener;
+  return system;
 }
 
 }  // namespace sonvarek

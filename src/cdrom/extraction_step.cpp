@@ -1,7 +1,7 @@
 #include "cdrom/extraction_step.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "cdrom/scsi_driver.h"
@@ -27,7 +27,8 @@ class Extraction {
   // it), and a temporary WAV file that nothing will encode is removed.
   ~Extraction() {
     if (!keepTemporary_ && !batch_.noTemporaryFile() && !batch_.temporaryPath.empty()) {
-      std::remove(batch_.temporaryPath.c_str());
+      std::error_code ignored;  // a leftover temporary file is harmless; nothing to report
+      std::filesystem::remove(batch_.temporaryPath, ignored);
     }
   }
   Extraction(const Extraction&) = delete;

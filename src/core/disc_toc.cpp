@@ -14,7 +14,7 @@ int DiscTOC::TrackCount() const {
 TocDescriptor DiscTOC::Descriptor(int k) const {
   TocDescriptor descriptor;
   if (k < 0 || k >= kTocDescriptors) return descriptor;
-  const uint8_t* d = bytes.data() + 4 + 8 * k;
+  const uint8_t* d = bytes.data() + 4 + 8 * static_cast<size_t>(k);
   descriptor.adrControl = d[1];
   descriptor.trackNumber = d[2];
   descriptor.address = static_cast<uint32_t>(d[4]) << 24 | static_cast<uint32_t>(d[5]) << 16 |

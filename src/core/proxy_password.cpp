@@ -39,7 +39,9 @@ void SaveProxyPassword(ProfileFile& profile, std::string_view password) {
   }
   profile.SetInt(kSection, PositionKey(0), (LengthSalt() ^ static_cast<int32_t>(length)) + kLengthOffset);
   for (size_t i = 0; i < length; ++i) {
-    int32_t byte = static_cast<signed char>(password[i]);
+    // The stored form counts bytes above 0x7F as negative.
+    int32_t byte = static_cast<unsigned char>(password[i]);
+    if (byte > 0x7F) byte -= 0x100;
     profile.SetInt(kSection, PositionKey(i + 1), (byte ^ PositionSalt(i)) + KeyByte(i) + kByteOffset);
   }
 }

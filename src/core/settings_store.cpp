@@ -49,7 +49,7 @@ int32_t CorrectWindowWidth(int32_t value) { return value < 420 ? 420 : value > 8
 int32_t CorrectWindowHeight(int32_t value) { return value < 352 ? 352 : value > 600 ? 380 : value; }
 int32_t CorrectOutputFormat(int32_t value) { return value == 0 || value == 1 || value == 2 ? value : 0; }
 
-#define SETTING(member) [](Settings& s) -> auto& { return s.member; }
+#define SETTING(member) ([](Settings& s) -> auto& { return s.member; })
 
 // Every key in the order it is loaded; saving writes them in the same order.
 const std::vector<Key>& SettingKeys() {

@@ -24,7 +24,8 @@ std::string FormatText(const char* format, const Args&... args) {
   int size = std::snprintf(nullptr, 0, format, detail::FormatArgument(args)...);
   if (size <= 0) return {};
   std::string text(static_cast<size_t>(size) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, detail::FormatArgument(args)...);
+  // The first call measured exactly what this one writes.
+  (void)std::snprintf(text.data(), text.size(), format, detail::FormatArgument(args)...);
   text.resize(static_cast<size_t>(size));
   return text;
 }

@@ -43,7 +43,7 @@ struct CddbQueryResult {
 // A query reply (the text after the HTTP headers): 200 gives one match, 210 and 211
 // the listed ones up to the "." line, any other code none.
 CddbQueryResult ParseQueryResponse(std::string_view reply);
-CddbMatch ParseMatchLine(std::string_view line);
+CddbMatch ParseMatchLine(std::string_view text);
 
 struct CddbReadResult {
   int code = 0;
@@ -56,9 +56,10 @@ struct CddbReadResult {
   std::vector<std::string> trackTitles;  // index 0..highest TTITLE index, gaps empty
 };
 
-// A read reply: only 210 carries an entry. Continuation lines of a DTITLE or TTITLE
-// value are joined as received and the whole value trimmed once, so words split at a
-// blank stay apart. Track indexes beyond 99 are ignored.
+// A read reply: only a 210 reply that reaches its "." line carries an entry (one cut
+// short gives nothing but the code). Continuation lines of a DTITLE or TTITLE value
+// are joined as received and the whole value trimmed once, so words split at a blank
+// stay apart. Track indexes beyond 99 are ignored.
 CddbReadResult ParseReadResponse(std::string_view reply);
 
 // "Artist / Album": the text before and after the first '/' when it is not the first

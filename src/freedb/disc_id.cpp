@@ -1,6 +1,6 @@
 #include "freedb/disc_id.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "core/cd_units.h"
 
@@ -84,8 +84,8 @@ std::optional<uint32_t> ComputeVolumeId(const TocReader& readToc) {
 
 std::string HexId(uint32_t id) {
   char text[16];
-  std::snprintf(text, sizeof text, "%x", id);
-  return text;
+  char* end = std::to_chars(text, text + sizeof text, id, 16).ptr;
+  return std::string(text, end);
 }
 
 }  // namespace sonvarek

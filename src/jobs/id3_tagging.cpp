@@ -93,7 +93,7 @@ void SetFrame(ID3Tag* tag, const FrameText& frameText) {
   } else {
     SetText(frame, field, frameText.text);
   }
-  if (created && ID3Tag_AttachFrame(tag, created.get())) created.release();  // the tag owns it now
+  if (created && ID3Tag_AttachFrame(tag, created.get())) (void)created.release();  // the tag owns it now
 }
 
 void RemoveFrame(ID3Tag* tag, ID3_FrameID id) {

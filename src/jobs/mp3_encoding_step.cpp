@@ -13,6 +13,7 @@
 #include "jobs/mp3_config_record.h"
 #include "jobs/output_clash.h"
 #include "jobs/wav_file.h"
+#include "mpegdec/stream_walk.h"
 #include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
 #include "platform/ticks.h"
@@ -179,11 +180,8 @@ bool TaggedFileIsWhole(const std::string& path, uint64_t streamBytes, const std:
   std::optional<int64_t> size = file.IsOpen() ? file.Size() : std::nullopt;
   uint8_t head[10];
   if (!size || file.Read(head, sizeof head) != static_cast<int64_t>(sizeof head)) return false;
-  if (std::memcmp(head, "ID3", 3) != 0) return false;
-  uint64_t tagSize = 10 + ((uint64_t{head[6]} & 0x7F) << 21 | (uint64_t{head[7]} & 0x7F) << 14 |
-                           (uint64_t{head[8]} & 0x7F) << 7 | (uint64_t{head[9]} & 0x7F));
-  if (head[5] & 0x10) tagSize += 10;  // footer
-  if (static_cast<uint64_t>(*size) != tagSize + streamBytes) return false;
+  const uint64_t tagSize = mpegdec::Id3v2AnnouncedSize(head);
+  if (tagSize == 0 || static_cast<uint64_t>(*size) != tagSize + streamBytes) return false;
   if (tail == nullptr) return true;
   std::array<uint8_t, kId3v1TagSize> last{};
   return file.Seek(*size - static_cast<int64_t>(last.size())) &&

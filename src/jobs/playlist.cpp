@@ -1,6 +1,5 @@
 #include "jobs/playlist.h"
 
-#include <cstdio>
 #include <sys/stat.h>
 
 #include "platform/file.h"
@@ -27,9 +26,10 @@ std::string PlaylistEntry(const std::string& path) {
     if (plain) {
       url += static_cast<char>(c);
     } else {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-      url += escaped;
+      constexpr char kHexDigits[] = "0123456789ABCDEF";
+      url += '%';
+      url += kHexDigits[c >> 4];
+      url += kHexDigits[c & 0xF];
     }
   }
   return url;

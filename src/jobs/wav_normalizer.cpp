@@ -109,14 +109,18 @@ PassResult ScaleBlocks(File& input, ScaleTarget target, const std::string& path,
   auto report = [&](uint64_t blocks) {
     if (window == nullptr || blocks % pass.progressEvery != 0) return;
     WindowMessage progress = Progress(Thousandths(blocks, totalBlocks), start);
-    pass.sendProgress ? window->Send(std::move(progress)) : window->Post(std::move(progress));
+    if (pass.sendProgress) {
+      window->Send(std::move(progress));
+    } else {
+      window->Post(std::move(progress));
+    }
   };
   return ForEachBlock(input, path, dataSize, batch, rewrite, report);
 }
 
 // Copies `size` bytes from `from` at `offset` to the end of `to` unchanged.
 bool CopyBytes(File& from, uint64_t offset, uint64_t size, File& to) {
-  std::vector<uint8_t> buffer(64 * 1024);
+  std::vector<uint8_t> buffer(size_t{64} * 1024);
   if (!from.Seek(static_cast<int64_t>(offset))) return false;
   while (size > 0) {
     size_t wanted = static_cast<size_t>(std::min<uint64_t>(size, buffer.size()));

@@ -41,7 +41,7 @@ void l3_read_granule(BitReader& bits, bool lsf, int band_table, GranuleInfo& gi)
     gi.mixed_block = bits.Read(1) != 0;
     for (int i = 0; i < 2; ++i) gi.table_select[i] = static_cast<uint8_t>(bits.Read(5));
     gi.table_select[2] = 0;
-    for (int i = 0; i < 3; ++i) gi.subblock_gain[i] = static_cast<uint8_t>(bits.Read(3));
+    for (uint8_t& gain : gi.subblock_gain) gain = static_cast<uint8_t>(bits.Read(3));
     // Implicit region counts: with short blocks region 1 starts at the fourth short band
     // (line 36, or 72 at 8 kHz), otherwise at the ninth long band; it runs to the end of the
     // big values.
@@ -49,7 +49,7 @@ void l3_read_granule(BitReader& bits, bool lsf, int band_table, GranuleInfo& gi)
   } else {
     gi.block_type = 0;
     gi.mixed_block = false;
-    for (int i = 0; i < 3; ++i) gi.table_select[i] = static_cast<uint8_t>(bits.Read(5));
+    for (uint8_t& table : gi.table_select) table = static_cast<uint8_t>(bits.Read(5));
     gi.subblock_gain[0] = gi.subblock_gain[1] = gi.subblock_gain[2] = 0;
     const uint32_t region0_count = bits.Read(4);
     const uint32_t region1_count = bits.Read(3);

@@ -10,14 +10,20 @@ int32_t ParseHeaderAt(const uint8_t* data, size_t size, size_t at, MpegHeader& h
   return ParseHeader(data + at, static_cast<int32_t>(std::min<size_t>(available, kHeaderSearchWindow)), header);
 }
 
+uint64_t Id3v2AnnouncedSize(const uint8_t* head) {
+  if (std::memcmp(head, "ID3", 3) != 0) return 0;
+  uint64_t body = 0;
+  for (int i = 6; i < 10; ++i) {
+    if (head[i] & 0x80) return 0;
+    body = body << 7 | head[i];
+  }
+  const uint64_t footer = (head[5] & 0x10) ? 10 : 0;
+  return 10 + body + footer;
+}
+
 size_t Id3v2TagSize(const uint8_t* data, size_t size) {
-  if (size < 10 || std::memcmp(data, "ID3", 3) != 0) return 0;
-  for (int i = 6; i < 10; ++i)
-    if (data[i] & 0x80) return 0;
-  const size_t body = (static_cast<size_t>(data[6]) << 21) | (static_cast<size_t>(data[7]) << 14) |
-                      (static_cast<size_t>(data[8]) << 7) | data[9];
-  const size_t footer = (data[5] & 0x10) ? 10 : 0;
-  return std::min(size, 10 + body + footer);
+  if (size < 10) return 0;
+  return static_cast<size_t>(std::min<uint64_t>(size, Id3v2AnnouncedSize(data)));
 }
 
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) { return FindFrame(data, size, from, kLayerIII); }

@@ -14,6 +14,10 @@ namespace sonvarek::mpegdec {
 // Size of a leading ID3v2 tag (header, body and footer), 0 when there is none.
 size_t Id3v2TagSize(const uint8_t* data, size_t size);
 
+// Size the 10-byte ID3v2 header at `head` announces for its whole tag (header, body and
+// footer), 0 when it is no ID3v2 header or its size is not synchsafe.
+uint64_t Id3v2AnnouncedSize(const uint8_t* head);
+
 // ParseHeader on the frame at offset `at` of a buffer of `size` bytes, any size.
 int32_t ParseHeaderAt(const uint8_t* data, size_t size, size_t at, MpegHeader& header);
 

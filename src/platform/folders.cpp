@@ -49,9 +49,9 @@ std::string XdgMusicFolder() {
 
 bool MakeSureDirectoryPathExists(std::string_view path) {
   std::string current;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (!IsSeparator(path[i])) {
-      current += path[i];
+  for (char c : path) {
+    if (!IsSeparator(c)) {
+      current += c;
       continue;
     }
     // Empty (root or doubled separator) components need no folder.

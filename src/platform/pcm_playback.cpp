@@ -12,7 +12,7 @@ snd_pcm_t* Pcm(void* handle) { return static_cast<snd_pcm_t*>(handle); }
 
 // ALSA prints its configuration errors to standard error; the caller reports the one
 // error that matters.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}  // NOLINT(cert-dcl50-cpp): ALSA's handler type
 
 }  // namespace
 

@@ -18,6 +18,7 @@ namespace {
 
 std::vector<char*> ArgumentPointers(const std::vector<std::string>& arguments) {
   std::vector<char*> pointers;
+  pointers.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments) pointers.push_back(const_cast<char*>(argument.c_str()));
   pointers.push_back(nullptr);
   return pointers;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -118,7 +119,8 @@ bool StagedFile::Commit() {
 void StagedFile::Discard() {
   file_.Close();
   if (stagingPath_.empty()) return;
-  std::remove(stagingPath_.c_str());
+  std::error_code ignored;  // a leftover temporary file never takes the final name; nothing to report
+  std::filesystem::remove(stagingPath_, ignored);
   stagingPath_.clear();
 }
 

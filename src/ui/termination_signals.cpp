@@ -37,7 +37,10 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
 }
 
 TerminationSignals::~TerminationSignals() {
-  for (int signal : {SIGTERM, SIGINT, SIGHUP}) std::signal(signal, SIG_DFL);
+  struct sigaction defaults {};
+  defaults.sa_handler = SIG_DFL;
+  sigemptyset(&defaults.sa_mask);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &defaults, nullptr);
   notifier_.reset();
   if (signalPipe[0] >= 0) close(signalPipe[0]);
   if (signalPipe[1] >= 0) close(signalPipe[1]);
