@@ -79,7 +79,9 @@ std::string Quoted(std::string_view value) {
 std::string CutUtf8(std::string text, size_t limit) {
   if (text.size() <= limit) return text;
   size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  // A character has at most three continuation bytes; a longer run is no UTF-8 and is
+  // cut where the limit falls, not walked back to the start of the value.
+  while (end > 0 && limit - end < 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   text.resize(end);
   return text;
 }
@@ -209,9 +211,7 @@ void ProfileFile::SetString(std::string_view section, std::string_view key, std:
 }
 
 void ProfileFile::SetInt(std::string_view section, std::string_view key, long value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%ld", value);
-  SetString(section, key, text);
+  SetString(section, key, std::to_string(value));
 }
 
 void ProfileFile::RemoveKey(std::string_view section, std::string_view key) {

@@ -104,7 +104,7 @@ TEST(MpegdecRobustness, TruncatedFramesAreRefusedWithoutReadingPastTheInput) {
   }
 }
 
-// The fuzz harness's kept corpus (tools/mpegdec-fuzz.sh), replayed as a regression test,
+// The fuzz harness's kept corpus (scripts/fuzz mpeg_decoder), replayed as a regression test,
 // together with the robustness streams under a few option bytes.
 TEST(MpegdecRobustness, FuzzCorpusReplaysCleanly) {
   const auto corpus = FilesIn(fs::path(SONVAREK_SOURCE_DIR) / "tests/mpegdec/fuzz_corpus", "");
