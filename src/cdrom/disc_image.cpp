@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "core/cd_units.h"
 #include "core/string_table.h"
@@ -192,6 +193,14 @@ bool DiscImage::ReadSectors(uint32_t first, uint32_t count, uint8_t* out) {
     out += static_cast<size_t>(here) * kSectorBytes;
   }
   return true;
+}
+
+bool DiscImage::FileDeleted() const {
+  for (const BinFile& bin : files_) {
+    struct stat status {};
+    if (::fstat(bin.file.descriptor(), &status) == 0 && status.st_nlink == 0) return true;
+  }
+  return false;
 }
 
 bool DiscImage::ReadSegment(const Segment& segment, uint32_t first, uint32_t count, uint8_t* out) {

@@ -47,6 +47,9 @@ class DiscImage {
   // the range passes the lead-out or a BIN file cannot be read.
   bool ReadSectors(uint32_t first, uint32_t count, uint8_t* out);
 
+  // Whether a BIN file was deleted (lost its last name) since it was opened.
+  bool FileDeleted() const;
+
  private:
   struct Segment {
     uint32_t firstSector = 0;

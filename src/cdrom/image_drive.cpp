@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 #include "core/cd_units.h"
@@ -21,6 +22,11 @@ constexpr uint8_t kAscInvalidField = 0x24;
 constexpr uint8_t kAscSequenceError = 0x2C;
 constexpr uint8_t kAscReadError = 0x11;
 constexpr uint8_t kAscNoMedium = 0x3A;
+
+bool Deleted(const File& file) {
+  struct stat status {};
+  return file.IsOpen() && ::fstat(file.descriptor(), &status) == 0 && status.st_nlink == 0;
+}
 
 ScsiOutcome Good() { return ScsiOutcome{ScsiStatus::Good, {}, 0}; }
 
@@ -83,10 +89,12 @@ std::unique_ptr<ImageDrive> ImageDrive::Load(const std::string& cuePath, ImageDr
                                              std::string& error) {
   std::unique_ptr<DiscImage> image = DiscImage::Load(cuePath, error);
   if (!image) return nullptr;
-  return std::make_unique<ImageDrive>(std::move(image), std::move(options));
+  auto drive = std::make_unique<ImageDrive>(std::move(image), std::move(options));
+  drive->sheet_ = File::Open(cuePath, File::Mode::Read);
+  return drive;
 }
 
-ImageDrive::ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions options)
+ImageDrive::ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions&& options)
     : image_(std::move(image)), badSectors_(std::move(options.badSectors)), clock_(std::move(options.clock)) {
   if (!clock_) clock_ = std::make_shared<SteadyPlayClock>();
 }
@@ -115,8 +123,16 @@ int ImageDrive::ReadCommandCount() const {
 
 ScsiOutcome ImageDrive::Execute(const ScsiRequest& request) {
   std::lock_guard lock(mutex_);
+  if (DeviceGone()) return ScsiOutcome{ScsiStatus::Failed, {}, ENODEV};
   UpdatePlay();
   return Dispatch(request);
+}
+
+// A deleted file is still readable through its open descriptor, but a drive whose
+// device went away answers nothing any more, and does not come back.
+bool ImageDrive::DeviceGone() {
+  if (!gone_) gone_ = Deleted(sheet_) || image_->FileDeleted();
+  return gone_;
 }
 
 ScsiOutcome ImageDrive::Dispatch(const ScsiRequest& request) {

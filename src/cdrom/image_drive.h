@@ -31,14 +31,15 @@ std::optional<ImageDriveOptions> ImageDriveOptionsFromEnvironment(std::string& e
 // position that advances in real time (75 sectors a second on its clock). Refusals
 // end in CHECK CONDITION: ILLEGAL REQUEST for unknown opcodes, bad fields and
 // addresses past the lead-out, NOT READY without a medium (after an eject, until a
-// load), MEDIUM ERROR for reads that touch a bad sector. Safe to use from several
-// threads; commands are served one at a time.
+// load), MEDIUM ERROR for reads that touch a bad sector. Once its CUE sheet or a BIN
+// file is deleted, every command fails with ENODEV, as on a drive whose device went
+// away. Safe to use from several threads; commands are served one at a time.
 class ImageDrive final : public ScsiDevice {
  public:
   // Loads the image; nothing, with `error` naming the file and line, when it is
   // missing or malformed.
   static std::unique_ptr<ImageDrive> Load(const std::string& cuePath, ImageDriveOptions options, std::string& error);
-  ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions options);
+  ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions&& options);
 
   ScsiOutcome Execute(const ScsiRequest& request) override;
 
@@ -61,11 +62,14 @@ class ImageDrive final : public ScsiDevice {
   ScsiOutcome StartStop(const ScsiRequest& request);
   ScsiOutcome ReadSubChannel(const ScsiRequest& request);
   void AppendCurrentPosition(std::vector<uint8_t>& reply, bool msf) const;
+  bool DeviceGone();
   void UpdatePlay();
   uint32_t PlayPosition() const;
 
   mutable std::mutex mutex_;
   std::unique_ptr<DiscImage> image_;
+  File sheet_;  // the CUE sheet held open, to notice its deletion (absent when not loaded by path)
+  bool gone_ = false;
   BadSectorList badSectors_;
   std::shared_ptr<PlayClock> clock_;
   bool hasMedium_ = true;

@@ -34,18 +34,20 @@ std::pair<std::string_view, std::string_view> FirstWord(std::string_view text) {
   return {text.substr(0, blank), WithoutLeadingBlanks(text.substr(blank))};
 }
 
-// The reply's lines after the first, up to the "." line or the end.
+// The reply's lines after the first, up to the "." line or the end; whether the "." line came.
 template <typename Visit>
-void ForEachBodyLine(std::string_view reply, Visit visit) {
+bool ForEachBodyLine(std::string_view reply, Visit visit) {
   size_t at = reply.find("\r\n");
   while (at != std::string_view::npos) {
     at += 2;
     size_t end = reply.find("\r\n", at);
     std::string_view line = reply.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
-    if (line.starts_with('.') || at >= reply.size()) return;
+    if (at >= reply.size()) return false;
+    if (line.starts_with('.')) return true;
     visit(line);
     at = end;
   }
+  return false;
 }
 
 int ReplyCode(std::string_view reply) { return ParseWholeNumber<int>(reply.substr(0, 3)).value_or(0); }
@@ -148,12 +150,19 @@ CddbReadResult ParseReadResponse(std::string_view reply) {
   CddbReadResult result;
   result.code = ReplyCode(reply);
   if (result.code != 210) return result;
+  int highest = -1;
+  // An entry the server stopped sending before its "." line (a connection closed
+  // mid-entry) is not the entry: taking it would keep cut titles as the disc's.
+  if (!ForEachBodyLine(reply, [&](std::string_view line) { ReadEntryLine(line, result, highest); })) {
+    CddbReadResult cut;
+    cut.code = result.code;
+    return cut;
+  }
   result.hasEntry = true;
   std::string_view firstLine = reply.substr(0, reply.find("\r\n"));
   result.category = FirstWord(FirstWord(firstLine).second).first;
-  int highest = -1;
-  ForEachBodyLine(reply, [&](std::string_view line) { ReadEntryLine(line, result, highest); });
-  result.trackTitles.resize(static_cast<size_t>(highest + 1));
+  const int titles = highest + 1;
+  result.trackTitles.resize(static_cast<size_t>(titles));
   result.discTitle = std::string(TrimmedText(result.discTitle));
   result.year = std::string(TrimmedText(result.year));
   for (std::string& title : result.trackTitles) title = std::string(TrimmedText(title));

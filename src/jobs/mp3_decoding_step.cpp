@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <id3.h>
 #include <optional>
-#include <unistd.h>
 #include <vector>
 
 #include "jobs/job_log.h"
@@ -132,7 +131,8 @@ bool IsLayer3FrameStart(const uint8_t* bytes) {
 size_t FrameLength(const uint8_t* bytes) {
   mpegdec::MpegHeader header;
   if (!mpegdec::DecodeHeaderFields(bytes, header)) return 4;
-  return static_cast<size_t>(mpegdec::HeaderTableFrameLength(header) + header.pad * mpegdec::HeaderSlotBytes(header));
+  const int32_t length = mpegdec::HeaderTableFrameLength(header) + header.pad * mpegdec::HeaderSlotBytes(header);
+  return static_cast<size_t>(length);
 }
 
 // The input file through one buffer, topped up from the file as the decoding takes it.
@@ -294,8 +294,7 @@ bool Mp3Decoding::WriteHeader(uint32_t dataBytes) {
   return file.Seek(0) && file.WriteAll(bytes.data(), bytes.size());
 }
 
-// Writes the PCM buffer; false after the log line when the file took it only in part, which
-// is then cut back to the PCM written whole, so that the header describes every byte.
+// Writes the PCM buffer; false after the log line when the file took it only in part.
 bool Mp3Decoding::WritePcm() {
   if (writeFailed_) return false;
   if (pcmFill_ == 0) return true;
@@ -308,7 +307,6 @@ bool Mp3Decoding::WritePcm() {
   if (!file.WriteAll(pcm_.data(), pcmFill_)) {
     Log(logformat::kDecodeWriteError);
     writeFailed_ = true;
-    (void)!::ftruncate(file.descriptor(), static_cast<off_t>(kWavHeaderSize + written_));
     return false;
   }
   if (measurePeak_) peak_.Add(pcm_.data(), pcmFill_);
@@ -356,7 +354,12 @@ Mp3Decoding::LoopEnd Mp3Decoding::DecodeFrames(const mpegdec::DecoderVariant& va
 // The end of a decoding that was not cancelled: the rest of the PCM, the header with the
 // lengths, the normalizing, the name.
 int Mp3Decoding::Finish() {
-  WritePcm();  // after a failed write the lengths describe what was written before it
+  // A file the disk took only in part fails the job: a shortened WAV file never takes the
+  // name as if the decoding had gone well.
+  if (!WritePcm()) {
+    staged_.Discard();
+    return 0;
+  }
   if (!WriteHeader(static_cast<uint32_t>(written_))) return Fail(logformat::kDecodeWriteError);
   PostProgress(1000);
   Log(logformat::kDecodeOk);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <atomic>
 #include <cerrno>
 #include <functional>
 #include <future>
@@ -10,14 +9,14 @@
 #include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <string>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
+
+#include "support/loopback_servers.h"
 
 namespace sonvarek {
 namespace {
@@ -56,63 +55,8 @@ Descriptor ListenOnLoopback(uint16_t* port) {
   return listener;
 }
 
-// A loopback peer on its own thread: hands each accepted connection to `serve`, then closes
-// it. `ending` is set when the peer is being destroyed, for serves that wait the test out.
-// The destructor wakes the thread and joins it; connections already waiting are served first.
-class LoopbackPeer {
- public:
-  using Serve = std::function<void(int connection, const ManualResetEvent& ending)>;
-
-  explicit LoopbackPeer(Serve serve)
-      : serve_(std::move(serve)), listener_(ListenOnLoopback(&port_)), wake_(eventfd(0, EFD_CLOEXEC)) {
-    thread_ = std::thread([this] { Run(); });
-  }
-  ~LoopbackPeer() { Stop(); }
-  LoopbackPeer(const LoopbackPeer&) = delete;
-  LoopbackPeer& operator=(const LoopbackPeer&) = delete;
-
-  uint16_t port() const { return port_; }
-  void Stop() {
-    if (!thread_.joinable()) return;
-    ending_.Set();
-    const uint64_t one = 1;
-    EXPECT_EQ(write(wake_.get(), &one, sizeof one), static_cast<ssize_t>(sizeof one));
-    thread_.join();
-  }
-  // Call after Stop.
-  int connections() const { return connections_; }
-
- private:
-  void Run() {
-    for (;;) {
-      pollfd entries[2] = {{listener_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
-      if (poll(entries, 2, -1) < 0 && errno != EINTR) return;
-      if ((entries[0].revents & POLLIN) != 0) {
-        ServeOne();
-        continue;
-      }
-      if (entries[1].revents != 0) return;
-    }
-  }
-  void ServeOne() {
-    Descriptor connection(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (connection.get() < 0) return;
-    ++connections_;
-    // A faulty client must not hang the peer thread, and so the test.
-    const timeval limit{5, 0};
-    setsockopt(connection.get(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    setsockopt(connection.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    serve_(connection.get(), ending_);
-  }
-
-  Serve serve_;
-  uint16_t port_ = 0;
-  Descriptor listener_;
-  Descriptor wake_;
-  ManualResetEvent ending_;
-  std::atomic<int> connections_{0};
-  std::thread thread_;
-};
+using test::LoopbackPeer;
+using test::PeerEnding;
 
 std::string ReceiveExactly(int connection, size_t size) {
   std::string bytes(size, '\0');
@@ -124,19 +68,6 @@ std::string ReceiveExactly(int connection, size_t size) {
   }
   bytes.resize(done);
   return bytes;
-}
-
-// Sends in pieces of `piece` bytes, pausing after each; stops quietly when the client has gone.
-void SendInPieces(int connection, std::string_view bytes, size_t piece,
-                  std::chrono::milliseconds pause = std::chrono::milliseconds{0}) {
-  const int noDelay = 1;
-  setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
-  while (!bytes.empty()) {
-    const ssize_t sent = send(connection, bytes.data(), std::min(piece, bytes.size()), MSG_NOSIGNAL);
-    if (sent <= 0) return;
-    bytes.remove_prefix(static_cast<size_t>(sent));
-    if (pause.count() > 0) std::this_thread::sleep_for(pause);
-  }
 }
 
 // Bytes whose order shows: a lost, doubled or swapped piece changes them.
@@ -171,9 +102,9 @@ TEST(TcpExchange, SendsTheExactRequestAndReturnsTheWholeAnswer) {
   const std::string request("cddb query 1\r\n\0tail\n", 20);
   const std::string answer("210 found\r\n\0.\r\n", 15);
   std::promise<std::string> received;
-  LoopbackPeer peer([&](int connection, const ManualResetEvent&) {
+  LoopbackPeer peer([&](int connection, const PeerEnding&) {
     received.set_value(ReceiveExactly(connection, request.size()));
-    SendInPieces(connection, answer, answer.size());
+    test::SendPieces(connection, answer, answer.size());
   });
   ManualResetEvent cancel;
   Record run = ExchangeWith(peer.port(), request, cancel);
@@ -201,9 +132,9 @@ TEST(TcpExchange, ReadsAnAnswerSentInPiecesWhole) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string answer = Pattern(c.size);
-    LoopbackPeer peer([&](int connection, const ManualResetEvent&) {
+    LoopbackPeer peer([&](int connection, const PeerEnding&) {
       ReceiveExactly(connection, 5);
-      SendInPieces(connection, answer, c.piece, c.pause);
+      test::SendPieces(connection, answer, c.piece, c.pause);
     });
     ManualResetEvent cancel;
     TcpExchangeLimits limits;
@@ -223,7 +154,7 @@ TEST(TcpExchange, APeerThatClosesWithoutAnsweringGivesAnEmptyAnswer) {
   };
   for (const Case& c : {Case{"empty request", ""}, Case{"request read first", "proto 6\r\n"}}) {
     SCOPED_TRACE(c.name);
-    LoopbackPeer peer([&](int connection, const ManualResetEvent&) { ReceiveExactly(connection, c.request.size()); });
+    LoopbackPeer peer([&](int connection, const PeerEnding&) { ReceiveExactly(connection, c.request.size()); });
     ManualResetEvent cancel;
     Record run = ExchangeWith(peer.port(), c.request, cancel);
     EXPECT_EQ(run.result.outcome, TcpOutcome::Answered);
@@ -242,9 +173,9 @@ TEST(TcpExchange, AnswersPastTheCapAreTooLargeAndKeepTheirStart) {
                         Case{cap + 1, TcpOutcome::TooLarge}, Case{60 * 1024, TcpOutcome::TooLarge}}) {
     SCOPED_TRACE(c.answerSize);
     const std::string answer = Pattern(c.answerSize);
-    LoopbackPeer peer([&](int connection, const ManualResetEvent&) {
+    LoopbackPeer peer([&](int connection, const PeerEnding&) {
       ReceiveExactly(connection, 1);
-      SendInPieces(connection, answer, 4096);
+      test::SendPieces(connection, answer, 4096);
     });
     ManualResetEvent cancel;
     TcpExchangeLimits limits;
@@ -273,7 +204,7 @@ TEST(TcpExchange, ACancelOrTheTimeOutEndsAWaitOnASilentPeer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    LoopbackPeer peer([](int, const ManualResetEvent& ending) { ending.WaitFor(10s); });
+    LoopbackPeer peer([](int, const PeerEnding& ending) { ending.WaitFor(10s); });
     const std::string request(c.requestSize, 'r');
     ManualResetEvent cancel;
     TcpExchangeLimits limits;
@@ -310,7 +241,7 @@ TEST(TcpExchange, ARefusedConnectionFailsWithEconnrefused) {
 }
 
 TEST(TcpExchange, ACancelAlreadySetEndsBeforeAnyConnection) {
-  LoopbackPeer peer([](int, const ManualResetEvent&) {});
+  LoopbackPeer peer([](int, const PeerEnding&) {});
   ManualResetEvent cancel(true);
   Record run = ExchangeWith(peer.port(), "hello", cancel);
   EXPECT_EQ(run.result.outcome, TcpOutcome::Cancelled);
@@ -339,9 +270,9 @@ TEST(TcpExchange, ExchangesOnSeveralThreadsAtOnceKeepTheirOwnAnswers) {
   constexpr int kThreads = 4;
   std::vector<std::unique_ptr<LoopbackPeer>> peers;
   for (int i = 0; i < kThreads; ++i) {
-    peers.push_back(std::make_unique<LoopbackPeer>([](int connection, const ManualResetEvent&) {
+    peers.push_back(std::make_unique<LoopbackPeer>([](int connection, const PeerEnding&) {
       const std::string request = ReceiveExactly(connection, 8);
-      SendInPieces(connection, request + Pattern(20000) + request, 1000);
+      test::SendPieces(connection, request + Pattern(20000) + request, 1000);
     }));
   }
   std::vector<std::future<TcpExchangeResult>> results;
