@@ -74,7 +74,9 @@ std::unique_ptr<DiscImage> DiscImage::Load(const std::string& cuePath, std::stri
   if (ImageFault read = ReadCueText(cuePath, text, error); read != ImageFault::None) return Refused(read, fault);
   std::optional<CueSheet> sheet = ParseCueSheet(text, cuePath, error);
   if (!sheet) return Refused(ImageFault::Malformed, fault);
-  return FromSheet(*sheet, cuePath, error, fault);
+  std::unique_ptr<DiscImage> image = FromSheet(*sheet, cuePath, error, fault);
+  if (image) image->sheet_ = File::Open(cuePath, File::Mode::Read);
+  return image;
 }
 
 std::unique_ptr<DiscImage> DiscImage::FromSheet(const CueSheet& sheet, const std::string& cuePath, std::string& error,
@@ -196,11 +198,12 @@ bool DiscImage::ReadSectors(uint32_t first, uint32_t count, uint8_t* out) {
 }
 
 bool DiscImage::FileDeleted() const {
-  for (const BinFile& bin : files_) {
+  auto unlinked = [](const File& file) {
     struct stat status {};
-    if (::fstat(bin.file.descriptor(), &status) == 0 && status.st_nlink == 0) return true;
-  }
-  return false;
+    return file.IsOpen() && ::fstat(file.descriptor(), &status) == 0 && status.st_nlink == 0;
+  };
+  return unlinked(sheet_) ||
+         std::any_of(files_.begin(), files_.end(), [&](const BinFile& bin) { return unlinked(bin.file); });
 }
 
 bool DiscImage::ReadSegment(const Segment& segment, uint32_t first, uint32_t count, uint8_t* out) {

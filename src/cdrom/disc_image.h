@@ -47,7 +47,8 @@ class DiscImage {
   // the range passes the lead-out or a BIN file cannot be read.
   bool ReadSectors(uint32_t first, uint32_t count, uint8_t* out);
 
-  // Whether a BIN file was deleted (lost its last name) since it was opened.
+  // Whether the CUE sheet (when loaded from its path) or a BIN file was deleted (lost its
+  // last name) since it was opened.
   bool FileDeleted() const;
 
  private:
@@ -68,6 +69,7 @@ class DiscImage {
   void AddSegment(int file, uint64_t fileSector, uint32_t count);
   bool ReadSegment(const Segment& segment, uint32_t first, uint32_t count, uint8_t* out);
 
+  File sheet_;  // held open from Load on, to notice the sheet's deletion
   std::vector<BinFile> files_;
   std::vector<Segment> segments_;
   std::vector<ImageTrack> tracks_;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
 
 #include "core/cd_units.h"
@@ -22,11 +21,6 @@ constexpr uint8_t kAscInvalidField = 0x24;
 constexpr uint8_t kAscSequenceError = 0x2C;
 constexpr uint8_t kAscReadError = 0x11;
 constexpr uint8_t kAscNoMedium = 0x3A;
-
-bool Deleted(const File& file) {
-  struct stat status {};
-  return file.IsOpen() && ::fstat(file.descriptor(), &status) == 0 && status.st_nlink == 0;
-}
 
 ScsiOutcome Good() { return ScsiOutcome{ScsiStatus::Good, {}, 0}; }
 
@@ -89,9 +83,7 @@ std::unique_ptr<ImageDrive> ImageDrive::Load(const std::string& cuePath, ImageDr
                                              std::string& error) {
   std::unique_ptr<DiscImage> image = DiscImage::Load(cuePath, error);
   if (!image) return nullptr;
-  auto drive = std::make_unique<ImageDrive>(std::move(image), std::move(options));
-  drive->sheet_ = File::Open(cuePath, File::Mode::Read);
-  return drive;
+  return std::make_unique<ImageDrive>(std::move(image), std::move(options));
 }
 
 ImageDrive::ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions&& options)
@@ -131,7 +123,7 @@ ScsiOutcome ImageDrive::Execute(const ScsiRequest& request) {
 // A deleted file is still readable through its open descriptor, but a drive whose
 // device went away answers nothing any more, and does not come back.
 bool ImageDrive::DeviceGone() {
-  if (!gone_) gone_ = Deleted(sheet_) || image_->FileDeleted();
+  if (!gone_) gone_ = image_->FileDeleted();
   return gone_;
 }
 

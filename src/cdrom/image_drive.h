@@ -68,7 +68,6 @@ class ImageDrive final : public ScsiDevice {
 
   mutable std::mutex mutex_;
   std::unique_ptr<DiscImage> image_;
-  File sheet_;  // the CUE sheet held open, to notice its deletion (absent when not loaded by path)
   bool gone_ = false;
   BadSectorList badSectors_;
   std::shared_ptr<PlayClock> clock_;
