@@ -173,7 +173,7 @@ void KillFaultsTest::KillAtRandomPoints(Scenario scenario, std::mt19937& points)
     PutPrevious(scenario);
     const int64_t delay = delays(points);
     SCOPED_TRACE("round " + std::to_string(round) + ", killed after " + std::to_string(delay) + " us");
-    test::ChildProcess killed(Command(scenario.command), false);
+    test::ChildProcess killed(Command(scenario.command), test::ChildOutput::Discard);
     std::this_thread::sleep_for(std::chrono::microseconds(delay));
     killed.Kill();
     for (const FinalFile& final : scenario.finals) {

@@ -14,16 +14,20 @@
 
 namespace sonvarek::test {
 
-// A program run without a shell, its standard output and error read through a
-// pipe as they come (or thrown away), so a test can act at a moment of its run:
-// kill it, or change the world around it. A child still running at destruction is
-// killed.
+// Where a child's standard output and error go: read through a pipe as they come,
+// thrown away, or the test's own.
+enum class ChildOutput { Capture, Discard, Inherit };
+
+// A program run without a shell (found on PATH when its name has no '/'), so a test can
+// act at a moment of its run: kill it, or change the world around it. A child still
+// running at destruction is asked to end with SIGTERM, and killed when it has not
+// within a second.
 class ChildProcess {
  public:
-  explicit ChildProcess(std::vector<std::string> arguments, bool captureOutput = true) {
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
-    if (!captureOutput) {
+  explicit ChildProcess(std::vector<std::string> arguments, ChildOutput output = ChildOutput::Capture) {
+    int pipeEnds[2] = {-1, -1};
+    if (output != ChildOutput::Inherit && pipe2(pipeEnds, O_CLOEXEC) != 0) return;
+    if (output == ChildOutput::Discard) {
       close(pipeEnds[1]);
       pipeEnds[1] = open("/dev/null", O_WRONLY | O_CLOEXEC);
     }
@@ -32,19 +36,19 @@ class ChildProcess {
     argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
-      dup2(pipeEnds[1], 1);
-      dup2(pipeEnds[1], 2);
-      execv(argv[0], argv.data());
+      if (output != ChildOutput::Inherit) {
+        dup2(pipeEnds[1], 1);
+        dup2(pipeEnds[1], 2);
+      }
+      execvp(argv[0], argv.data());
       _exit(127);
     }
+    if (output == ChildOutput::Inherit) return;
     close(pipeEnds[1]);
     errors_ = pipeEnds[0];
   }
   ~ChildProcess() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
+    if (pid_ > 0 && !exited_) Stop();
     if (errors_ >= 0) close(errors_);
   }
   ChildProcess(const ChildProcess&) = delete;
@@ -99,8 +103,18 @@ class ChildProcess {
   const std::string& Output() const { return output_; }
 
  private:
+  void Stop() {
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Kill();
+  }
+
   // False at the end of the output or when nothing came within `timeoutMs`.
   bool ReadSome(int timeoutMs) {
+    if (errors_ < 0) return false;
     pollfd ready{errors_, POLLIN, 0};
     if (poll(&ready, 1, timeoutMs) <= 0) return false;
     char buffer[4096];

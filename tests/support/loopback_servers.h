@@ -24,38 +24,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/temp_folder.h"
 
 namespace sonvarek::test {
-
-// A program started by the test, stopped with SIGTERM (then SIGKILL) when it goes.
-class ChildProcess {
- public:
-  explicit ChildProcess(std::vector<std::string> arguments) {
-    pid_ = fork();
-    if (pid_ != 0) return;
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  ~ChildProcess() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 50; ++i) {
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
 
 // Sends all of `bytes` (until the client goes), `piece` bytes at a time with a pause after each.
 inline void SendPieces(int connection, std::string_view bytes, size_t piece,
@@ -107,7 +79,8 @@ class CddbServer {
   explicit CddbServer(const std::string& root)
       : port_(FreeLoopbackPort()),
         process_({SONVAREK_CDDB_SERVER, "--root", root, "--port", std::to_string(port_), "--submissions",
-                  folder_ / "submissions", "--log", folder_ / "requests.log"}) {
+                  folder_ / "submissions", "--log", folder_ / "requests.log"},
+                 ChildOutput::Inherit) {
     up_ = WaitForListener(port_);
   }
   bool up() const { return up_; }
@@ -130,7 +103,8 @@ class TinyProxy {
     WriteWholeFile(config, "Port " + std::to_string(port_) +
                                "\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nAllow 127.0.0.1\nBasicAuth " + user +
                                " " + password + "\nLogLevel Critical\n");
-    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{"tinyproxy", "-d", "-c", config});
+    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{"tinyproxy", "-d", "-c", config},
+                                              ChildOutput::Inherit);
     up_ = WaitForListener(port_);
   }
   bool up() const { return up_; }

@@ -20,7 +20,8 @@ class SingleInstanceTest : public QObject {
   void secondStartHandsOverToTheFirst() {
     test::TempFolder home;
     const std::string program = SONVAREK_BINARY_DIR "/src/app/sonvarek-maker";
-    auto first = std::make_unique<test::ChildProcess>(std::vector<std::string>{program, "--home", home.Path()});
+    auto first = std::make_unique<test::ChildProcess>(std::vector<std::string>{program, "--home", home.Path()},
+                                                      test::ChildOutput::Inherit);
     QString name = SingleInstance::NameFor(QString::fromStdString(home.Path()));
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
@@ -51,7 +52,7 @@ class SingleInstanceTest : public QObject {
                          "[General]\nOutputFolder=" + home.Path() + "out\n[Misc]\nbOpenOutputFolder=0\n");
     test::WriteWav(elsewhere / "tone.wav", std::vector<int16_t>(2 * 44100, 1000));
     const std::string program = SONVAREK_BINARY_DIR "/src/app/sonvarek-maker";
-    test::ChildProcess first(std::vector<std::string>{program, "--home", home.Path()});
+    test::ChildProcess first(std::vector<std::string>{program, "--home", home.Path()}, test::ChildOutput::Inherit);
     QString name = SingleInstance::NameFor(QString::fromStdString(home.Path()));
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
