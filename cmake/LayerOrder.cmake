@@ -2,6 +2,7 @@
 #
 #   platform <- core <- { mpegdec, lame_enc } <- jobs <- cdrom
 #   platform <- core <- freedb
+#   platform <- core <- verify
 #   { cdrom, freedb } <- session <- ui <- app
 #
 # app holds the two executables: the command line never includes ui, the desktop program's main does.
@@ -19,13 +20,14 @@ set(LAYER_ALLOWED_jobs jobs mpegdec lame_enc core platform)
 set(LAYER_ALLOWED_cdrom cdrom jobs mpegdec lame_enc core platform)
 set(LAYER_ALLOWED_mpegdec mpegdec core platform)
 set(LAYER_ALLOWED_freedb freedb core platform)
-set(LAYER_ALLOWED_session session cdrom jobs mpegdec lame_enc freedb core platform)
-set(LAYER_ALLOWED_app app ui session cdrom jobs mpegdec lame_enc freedb core platform)
-set(LAYER_ALLOWED_ui ui session cdrom jobs mpegdec lame_enc freedb core platform)
+set(LAYER_ALLOWED_verify verify core platform)
+set(LAYER_ALLOWED_session session cdrom jobs mpegdec lame_enc freedb verify core platform)
+set(LAYER_ALLOWED_app app ui session cdrom jobs mpegdec lame_enc freedb verify core platform)
+set(LAYER_ALLOWED_ui ui session cdrom jobs mpegdec lame_enc freedb verify core platform)
 
 function(sonvarek_check_layers source_dir)
   set(violations "")
-  foreach(layer platform core lame_enc jobs cdrom mpegdec freedb session app ui)
+  foreach(layer platform core lame_enc jobs cdrom mpegdec freedb verify session app ui)
     file(GLOB_RECURSE files "${source_dir}/src/${layer}/*.h" "${source_dir}/src/${layer}/*.cpp")
     foreach(file IN LISTS files)
       file(STRINGS "${file}" includes REGEX "^#include \"[a-z_]+/")
