@@ -1,8 +1,8 @@
 # The layers of the code and what each may include, checked over every source file:
 #
 #   platform <- core <- { mpegdec, lame_enc } <- jobs <- cdrom
+#   platform <- core <- verify <- cdrom
 #   platform <- core <- freedb
-#   platform <- core <- verify
 #   { cdrom, freedb } <- session <- ui <- app
 #
 # app holds the two executables: the command line never includes ui, the desktop program's main does.
@@ -17,7 +17,7 @@ set(LAYER_ALLOWED_platform platform)
 set(LAYER_ALLOWED_core core platform)
 set(LAYER_ALLOWED_lame_enc lame_enc core platform)
 set(LAYER_ALLOWED_jobs jobs mpegdec lame_enc core platform)
-set(LAYER_ALLOWED_cdrom cdrom jobs mpegdec lame_enc core platform)
+set(LAYER_ALLOWED_cdrom cdrom verify jobs mpegdec lame_enc core platform)
 set(LAYER_ALLOWED_mpegdec mpegdec core platform)
 set(LAYER_ALLOWED_freedb freedb core platform)
 set(LAYER_ALLOWED_verify verify core platform)

@@ -38,6 +38,10 @@ struct CDDAReadRequest {
 
 inline constexpr int kDeviceTableSize = 16;
 
+// A sector with its C2 error pointers, as ReadCDDAWithC2 returns it.
+inline constexpr uint32_t kC2PointerBytes = 294;
+inline constexpr uint32_t kCdSectorWithC2Bytes = 2352 + kC2PointerBytes;
+
 // Audio status of READ SUB-CHANNEL byte 1.
 inline constexpr int32_t kAudioPlaying = 0x11;
 inline constexpr int32_t kAudioPaused = 0x12;
@@ -87,6 +91,12 @@ class CSCSIDriver {
   // The read command of the DeviceType setting. Fails without sending when the
   // buffer is absent or shorter than sectorCount × 2352.
   virtual int32_t ReadCDDA(const CDDAReadRequest& request);
+  // READ CD of audio sectors followed, per sector, by its 294 bytes of C2 error
+  // pointers (one bit per audio byte, set where the drive could not correct it),
+  // whatever DeviceType says. Sent once, without retries: a drive that refuses the
+  // C2 field fails here and the caller reads without it. `bufferLength` must be at
+  // least sectorCount × kCdSectorWithC2Bytes.
+  virtual int32_t ReadCDDAWithC2(const CDDAReadRequest& request);
   // Clears the TOC, then READ TOC format 0 with addresses as minute/second/frame
   // (msf 1) or logical block addresses (any other value).
   virtual int32_t ReadTOC(DiscTOC& toc, int32_t msf);

@@ -42,6 +42,9 @@ struct Settings {
   int32_t PlaybackOutput = 0;  // 0: through the sound system (digital), 1: the drive's own output
   int32_t BufferSize = 26;  // sectors per read request, 1..255
   int32_t DeviceType = 0;
+  int32_t ReadOffset = 0;     // samples the drive reads late (negative: early), -5000..5000
+  int32_t SecureMode = 0;     // test and copy: every track read twice
+  int32_t SecureRetries = 4;  // re-reads of a block whose two readings differ, 1..32
 
   // [COLOR]
   int32_t TextColor = 65280;
@@ -87,6 +90,9 @@ struct Settings {
   int32_t ProxyAuthorization = 0;
   std::string ProxyUsername;
   std::string ProxyPassword;  // stored scrambled under Proxy000, Proxy001, …
+
+  // [Verify]
+  std::string AccurateRipServer = "http://www.accuraterip.com/accuraterip/";  // empty: no look-ups
 
   // Derived at the end of loading, never stored: OutputFolder trimmed with exactly
   // one trailing '/'; the folder temporary WAV files go to, with its trailing '/'.

@@ -83,6 +83,10 @@ const std::vector<Key>& SettingKeys() {
     k.push_back(IntKey{"CDROM", "BufferSize", SETTING(BufferSize), OutsideBecomes<1, 255, 26>});
     k.push_back(IntKey{"CDROM", "DeviceType", SETTING(DeviceType), OutsideBecomes<0, 11, 0>});
     k.push_back(IntKey{"CDROM", "PlaybackOutput", SETTING(PlaybackOutput), OutsideBecomes<0, 1, 0>});
+    // Drive offsets in the database lie within a few thousand samples; more is a typing slip.
+    k.push_back(IntKey{"CDROM", "ReadOffset", SETTING(ReadOffset), OutsideBecomes<-5000, 5000, 0>});
+    k.push_back(IntKey{"CDROM", "SecureMode", SETTING(SecureMode), OutsideBecomes<0, 1, 0>});
+    k.push_back(IntKey{"CDROM", "SecureRetries", SETTING(SecureRetries), OutsideBecomes<1, 32, 4>});
 
     k.push_back(IntKey{"COLOR", "TextColor", SETTING(TextColor)});
     k.push_back(IntKey{"COLOR", "TextSelColor", SETTING(TextSelColor)});
@@ -118,6 +122,7 @@ const std::vector<Key>& SettingKeys() {
       k.push_back(IntKey{"Ogg Vorbis", kOggCommentKeys[i], [i](Settings& s) -> int32_t& { return s.OggComment[i]; }});
     }
 
+    k.push_back(StringKey{"Verify", "AccurateRipServer", SETTING(AccurateRipServer)});
     k.push_back(StringKey{"CDDB", "Server", SETTING(Server), kCddbStringBuffer});
     k.push_back(StringKey{"CDDB", "QueryScript", SETTING(QueryScript), kCddbStringBuffer});
     k.push_back(StringKey{"CDDB", "SubmitScript", SETTING(SubmitScript), kCddbStringBuffer});

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "core/rip_report.h"
 #include "core/settings.h"
 #include "core/window_messages.h"
 #include "platform/disk_space.h"
@@ -47,6 +48,8 @@ struct ConversionBatch {
   // Released with the batch: a window that may be destroyed before its worker ends
   // keeps the message end that the worker still holds alive through this.
   std::shared_ptr<const void> windowKeepAlive;
+  // CD rips only: what the rip log and the CUE sheet will say, filled as tracks are read.
+  std::shared_ptr<RipReport> ripReport;
 
   // The kind and the format say what the batch flags of the windows' design say.
   bool fromFiles() const { return kind != BatchKind::CdRip; }
@@ -71,6 +74,9 @@ struct BatchEnd final : MessagePayload {
   std::vector<std::string> files;
   std::string folder;
   std::string folderToOpen;
+  // A CD rip's AccurateRip verdict per track ("Track N: verdict") and its log file.
+  std::vector<std::string> verdicts;
+  std::string ripLogPath;
 };
 
 // The end of a batch as it stands now.
@@ -95,6 +101,9 @@ struct StepTable {
   JobStep encodeOgg;
   DecodeStep decode;
   JobStep normalize;
+  // After the last job of a CD rip, however the batch ended: the AccurateRip look-up,
+  // the rip log and the CUE sheet. Returns 0 after a logged failure.
+  JobStep finishRip;
 };
 
 // The program's one step table: every step built so far, the MP3 step bound to

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/rip_report.h"
+
 namespace sonvarek {
 
 // The AccurateRip v1 and v2 checksums of one track, fed with its samples in the order the
@@ -44,6 +46,10 @@ struct AccurateRipDiscIds {
 
 AccurateRipDiscIds ComputeAccurateRipIds(const std::vector<uint32_t>& trackOffsets, uint32_t audioEnd,
                                          uint32_t freedbId);
+
+// The ids from a table of contents: data tracks are left out, and a data track after
+// the audio ends the audio part 11400 sectors before its start.
+AccurateRipDiscIds AccurateRipIdsOfToc(const std::vector<RipTocTrack>& toc, uint32_t leadOut, uint32_t freedbId);
 
 // "<id1 & 0xF>/<(id1 >> 4) & 0xF>/<(id1 >> 8) & 0xF>/dBAR-ttt-iiiiiiii-iiiiiiii-iiiiiiii.bin"
 std::string AccurateRipDatabasePath(const AccurateRipDiscIds& ids);
