@@ -61,6 +61,12 @@ CommandBlock ReadCddaCommand(int32_t driveType, uint8_t lunBits, uint32_t firstS
   return {};
 }
 
+CommandBlock ReadCdWithC2Command(uint8_t lunBits, uint32_t firstSector, uint32_t sectorCount) {
+  // Byte 9: the user data (0x10) and the C2 error bits (01b in bits 2-1: 294 bytes a sector).
+  return Block({0xBE, lunBits, 0, Byte(firstSector, 16), Byte(firstSector, 8), Byte(firstSector, 0), 0,
+                Byte(sectorCount, 8), Byte(sectorCount, 0), 0x12, 0, 0});
+}
+
 CommandBlock PlayAudioCommand(uint32_t start, uint32_t end) {
   uint32_t length = end - start;
   return Block({0xA5, 0x00, Byte(start, 24), Byte(start, 16), Byte(start, 8), Byte(start, 0), Byte(length, 24),

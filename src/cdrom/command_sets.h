@@ -35,6 +35,8 @@ constexpr uint8_t LunBits(int32_t lun) { return static_cast<uint8_t>((lun & 7) <
 CommandBlock InquiryCommand();
 CommandBlock ReadTocCommand(bool msf);
 CommandBlock ReadCddaCommand(int32_t driveType, uint8_t lunBits, uint32_t firstSector, uint32_t sectorCount);
+// READ CD of audio with each sector's 294 bytes of C2 error pointers after it.
+CommandBlock ReadCdWithC2Command(uint8_t lunBits, uint32_t firstSector, uint32_t sectorCount);
 // PLAY AUDIO(12) of [start, end): the transfer length is end − start.
 CommandBlock PlayAudioCommand(uint32_t start, uint32_t end);
 CommandBlock PauseResumeCommand(uint8_t lunBits, bool pause);

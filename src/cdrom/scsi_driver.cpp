@@ -102,6 +102,16 @@ int32_t CSCSIDriver::ReadCDDA(const CDDAReadRequest& request) {
   return SendRepeated(block, request.buffer, request.bufferLength);
 }
 
+int32_t CSCSIDriver::ReadCDDAWithC2(const CDDAReadRequest& request) {
+  uint64_t needed = static_cast<uint64_t>(request.sectorCount) * kCdSectorWithC2Bytes;
+  if (request.buffer == nullptr || request.bufferLength < needed) {
+    NoteNothingSent("the read buffer is smaller than the sectors asked for");
+    return 0;
+  }
+  CommandBlock block = ReadCdWithC2Command(SelectedLunBits(), request.firstSector, request.sectorCount);
+  return SendOnce(block, request.buffer, static_cast<uint32_t>(needed));
+}
+
 int32_t CSCSIDriver::ReadTOC(DiscTOC& toc, int32_t msf) {
   toc.bytes.fill(0);
   return SendRepeated(ReadTocCommand(msf == 1), toc.bytes.data(), static_cast<uint32_t>(toc.bytes.size()));
