@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "cdrom/scsi_driver.h"
+#include "cdrom/track_reader.h"
 #include "core/output_naming.h"
 #include "core/string_table.h"
+#include "core/text_format.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_encoding_step.h"
@@ -15,6 +20,8 @@
 #include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
 #include "platform/ticks.h"
+#include "verify/accuraterip.h"
+#include "verify/crc32.h"
 
 namespace sonvarek {
 namespace {
@@ -22,7 +29,8 @@ namespace {
 // Everything one extraction holds: the output file, the buffer and what was read.
 class Extraction {
  public:
-  explicit Extraction(ConversionBatch& batch) : batch_(batch), job_(batch.CurrentJob()), settings_(batch.settings) {}
+  explicit Extraction(ConversionBatch& batch)
+      : batch_(batch), job_(batch.CurrentJob()), settings_(batch.settings), report_(ReportOf(batch)) {}
   // An output that did not complete never takes its name (the staged file goes with
   // it), and a temporary WAV file that nothing will encode is removed.
   ~Extraction() {
@@ -44,10 +52,19 @@ class Extraction {
   bool OpenOutput();
   enum class LoopEnd { Completed, Cancelled, Failed };
   LoopEnd ReadBlocks();
+  LoopEnd ReadPass(TrackReader::Pass pass);
+  bool PrepareReader();
+  void NoteFinding(uint32_t sector, bool skipped);
+  void FillReport();
   bool ReadOneBlock(uint32_t sector, uint32_t count);
+  static RipTrackReport* ReportOf(ConversionBatch& batch) {
+    if (!batch.ripReport || batch.currentJob >= batch.ripReport->tracks.size()) return nullptr;
+    return &batch.ripReport->tracks[batch.currentJob];
+  }
   bool FinishFile();
   bool Normalize();
   bool Complete();
+  void LogOutcome() const;
   void Log(std::string line) const { batch_.Log(std::move(line)); }
   void LogFileError() {
     LogFileError(Output().ErrorText());
@@ -67,6 +84,11 @@ class Extraction {
   ConversionBatch& batch_;
   ConversionJob& job_;
   const Settings& settings_;
+  RipTrackReport* report_;  // none for a batch made without a rip report
+  std::unique_ptr<TrackReader> reader_;
+  std::optional<AccurateRipChecksum> checksum_;
+  uint32_t testCrc_ = 0;
+  uint32_t copyCrc_ = 0;
   uint32_t bufferSectors_ = 26;
   std::vector<uint8_t> buffer_;
   File file_;             // the temporary WAV file
@@ -150,29 +172,113 @@ bool Extraction::OpenOutput() {
   return true;
 }
 
+// The checksums need the whole track as the disc holds it: a trimmed track has none.
+bool Extraction::PrepareReader() {
+  const bool secure = settings_.SecureMode != 0;
+  ReadPolicy policy;
+  policy.offsetSamples = settings_.ReadOffset;
+  policy.skipErrors = settings_.BoolSkipError != 0;
+  policy.secure = secure;
+  policy.retries = settings_.SecureRetries;
+  policy.leadOut = report_ != nullptr && batch_.ripReport->leadOut != 0 ? batch_.ripReport->leadOut : UINT32_MAX;
+  policy.blockSectors = bufferSectors_;
+  reader_ = std::make_unique<TrackReader>(*batch_.drive, policy, job_.startSector, job_.endSector);
+  reader_->onFinding = [this](uint32_t sector, bool skipped) { NoteFinding(sector, skipped); };
+  if (!reader_->Allocate()) {
+    Log(FormatLogLine(logformat::kErrorOutOfMemory));
+    return false;
+  }
+  if (report_ == nullptr) return true;
+  const RipReport& disc = *batch_.ripReport;
+  int firstAudio = 0;
+  int lastAudio = 0;
+  for (const RipTocTrack& track : disc.toc) {
+    if (track.isData) continue;
+    if (firstAudio == 0) firstAudio = track.number;
+    lastAudio = track.number;
+    if (track.number == report_->number && track.startSector == job_.startSector && track.endSector == job_.endSector) {
+      report_->checksummed = true;
+    }
+  }
+  if (report_->checksummed) {
+    checksum_.emplace(uint64_t{job_.endSector - job_.startSector} * 588, report_->number == firstAudio,
+                      report_->number == lastAudio);
+  }
+  return true;
+}
+
+// m:ss.ff from the track's start, as the log names positions.
+std::string TrackPosition(uint32_t sector, uint32_t trackStart) {
+  uint32_t frames = sector > trackStart ? sector - trackStart : 0;
+  return FormatText("%u:%02u.%02u", frames / (60 * 75), frames / 75 % 60, frames % 75);
+}
+
+void Extraction::NoteFinding(uint32_t sector, bool skipped) {
+  std::string where = TrackPosition(sector, job_.startSector);
+  Log(skipped ? FormatLogLine(logformat::kSectorSilenced, sector, where, job_.sourceName)
+              : FormatLogLine(logformat::kSuspiciousPosition, where, sector, job_.sourceName));
+}
+
 Extraction::LoopEnd Extraction::ReadBlocks() {
+  if (settings_.SecureMode == 0) return ReadPass(TrackReader::Pass::Plain);
+  LoopEnd test = ReadPass(TrackReader::Pass::Test);
+  if (test != LoopEnd::Completed) return test;
+  return ReadPass(TrackReader::Pass::Copy);
+}
+
+Extraction::LoopEnd Extraction::ReadPass(TrackReader::Pass pass) {
   const uint32_t start = job_.startSector;
   const uint32_t end = job_.endSector;
+  const bool writes = pass != TrackReader::Pass::Test;
+  // Test and copy shows its two passes as the two halves of the bar.
+  const uint64_t share = pass == TrackReader::Pass::Plain ? 1000 : 500;
+  const uint64_t base = pass == TrackReader::Pass::Copy ? 500 : 0;
+  Crc32 crc;
   for (uint32_t sector = start; sector < end;) {
     if (batch_.StopIfCancelled()) return LoopEnd::Cancelled;
     uint32_t count = std::min(end - sector, bufferSectors_);
-    if (!ReadOneBlock(sector, count)) {
-      if (settings_.BoolSkipError == 0) return LoopEnd::Failed;
-      sector += count;  // the unreadable block is left out of the file
-      continue;
-    }
-    size_t bytes = static_cast<size_t>(count) * kCdSectorBytes;
-    if (settings_.Normalize != 0) peak_.Add(buffer_.data(), bytes);
-    if (!Output().WriteAll(buffer_.data(), bytes)) {
-      LogFileError();
+    if (!reader_->ReadBlock(pass, sector, count, buffer_.data())) {
+      Log(FormatLogLine(logformat::kErrorSystem, reader_->ErrorText()));
       return LoopEnd::Failed;
     }
-    written_ += static_cast<uint32_t>(bytes);
-    uint64_t progress = (static_cast<uint64_t>(sector - start) * 1000) / (end - start);
+    std::span<const uint8_t> audio(buffer_.data(), static_cast<size_t>(count) * kCdSectorBytes);
+    crc.Add(audio);
+    if (writes) {
+      peak_.Add(audio.data(), audio.size());
+      if (checksum_) checksum_->Add(audio);
+      if (!Output().WriteAll(audio.data(), audio.size())) {
+        LogFileError();
+        return LoopEnd::Failed;
+      }
+      written_ += static_cast<uint32_t>(audio.size());
+    }
+    uint64_t progress = base + (static_cast<uint64_t>(sector - start) * share) / (end - start);
     batch_.PostProgress(Message::ExtractProgress, static_cast<int64_t>(progress), MillisecondsSince(loopStart_));
     sector += count;
   }
+  (writes ? copyCrc_ : testCrc_) = crc.Value();
   return LoopEnd::Completed;
+}
+
+void Extraction::FillReport() {
+  if (report_ == nullptr) return;
+  const ReadFindings& findings = reader_->Findings();
+  report_->startSector = job_.startSector;
+  report_->endSector = job_.endSector;
+  report_->peak = static_cast<uint16_t>(std::min<int32_t>(peak_.Peak(), 32768));
+  report_->copyCrc = copyCrc_;
+  report_->tested = settings_.SecureMode != 0;
+  report_->testCrc = testCrc_;
+  if (checksum_) {
+    report_->accurateRipV1 = checksum_->V1();
+    report_->accurateRipV2 = checksum_->V2();
+  }
+  report_->c2Used = findings.c2Used;
+  report_->suspiciousSectors = findings.suspicious;
+  report_->skippedSectors = findings.skipped;
+  report_->result = !findings.suspicious.empty() ? TrackRipResult::Suspicious
+                    : !findings.skipped.empty()  ? TrackRipResult::Skipped
+                                                 : TrackRipResult::Ok;
 }
 
 // The header is rewritten for what was written, then the data is flushed to disk
@@ -202,14 +308,28 @@ bool Extraction::Complete() {
   return false;
 }
 
+// A track that is not certain never ends with the plain OK line.
+void Extraction::LogOutcome() const {
+  const ReadFindings& findings = reader_->Findings();
+  if (findings.c2Used) Log(FormatLogLine(logformat::kC2PointersUsed, job_.sourceName));
+  if (settings_.SecureMode != 0) Log(FormatLogLine(logformat::kTestAndCopyCrcs, job_.sourceName, testCrc_, copyCrc_));
+  if (!findings.suspicious.empty()) {
+    Log(FormatLogLine(logformat::kExtractingSuspicious, job_.sourceName, static_cast<int>(findings.suspicious.size())));
+  } else if (!findings.skipped.empty()) {
+    Log(FormatLogLine(logformat::kExtractingSilenced, job_.sourceName, static_cast<int>(findings.skipped.size())));
+  } else {
+    Log(FormatLogLine(logformat::kExtractingOk, job_.sourceName));
+  }
+}
+
 int Extraction::Run() {
   job_.startTicks = TickCount();
   if (settings_.DeleteSilence != 0) {
     TrimSilence(job_.startSector, job_.endSector, static_cast<uint32_t>(settings_.LeadingFrame),
                 static_cast<uint32_t>(settings_.TrailingFrame));
   }
-  if (batch_.drive == nullptr || !PrepareTemporaryFile() || !HasFreeSpace() || !AllocateBuffer() || !LeadInRead() ||
-      !OpenOutput()) {
+  if (batch_.drive == nullptr || !PrepareTemporaryFile() || !HasFreeSpace() || !AllocateBuffer() || !PrepareReader() ||
+      !LeadInRead() || !OpenOutput()) {
     return 0;
   }
   if (!WriteCdWavHeader(Output(), 0)) {
@@ -233,7 +353,8 @@ int Extraction::Run() {
     return batch_.cancelled ? 1 : 0;
   }
   if (!Complete()) return Fail();
-  Log(FormatLogLine(logformat::kExtractingOk, job_.sourceName));
+  FillReport();
+  LogOutcome();
   keepTemporary_ = true;
   return 1;
 }

@@ -17,4 +17,9 @@ namespace sonvarek {
 std::unique_ptr<ConversionBatch> MakeRipBatch(const DiscRecord& disc, const std::vector<int>& checkedTracks,
                                               const Settings& settings, CSCSIDriver& drive);
 
+// Gives a rip batch its report: the disc's texts and table of contents (read with
+// logical block addresses), the drive, the settings of the run and one track entry
+// per job. The freedb id is the caller's to fill in.
+void AttachRipReport(ConversionBatch& batch, const DiscRecord& disc, const DiscTOC& lbaToc, const CSCSIDriver& drive);
+
 }  // namespace sonvarek

@@ -49,7 +49,21 @@ class TemporaryWavOfJob {
   ConversionBatch& batch_;
 };
 
-Next RipJob(ConversionBatch& batch, const StepTable& steps) {
+// The rip report learns where the track's file went, or that it failed or was cancelled.
+Next NoteTrackOutcome(ConversionBatch& batch, Next next) {
+  if (!batch.ripReport || batch.currentJob >= batch.ripReport->tracks.size()) return next;
+  RipTrackReport& track = batch.ripReport->tracks[batch.currentJob];
+  if (batch.cancelled) {
+    track.result = TrackRipResult::Cancelled;
+  } else if (next == Next::Fail) {
+    track.result = TrackRipResult::Failed;
+  } else {
+    track.outputPath = batch.CurrentJob().outputPath;
+  }
+  return next;
+}
+
+Next RipSteps(ConversionBatch& batch, const StepTable& steps) {
   ConversionJob& job = batch.CurrentJob();
   TemporaryWavOfJob temporary(batch);
   if (batch.progressWindow != nullptr) batch.progressWindow->Post({Message::JobPhase, Wire(JobPhaseCode::JobStarts), 0, job.sourceName, {}});
@@ -59,6 +73,17 @@ Next RipJob(ConversionBatch& batch, const StepTable& steps) {
   if (batch.outputFormat == OutputFormat::Mp3) return AfterStep(batch, steps.encodeMp3(batch));
   if (batch.outputFormat == OutputFormat::Ogg) return AfterStep(batch, steps.encodeOgg(batch));
   return Next::Continue;
+}
+
+Next RipJob(ConversionBatch& batch, const StepTable& steps) { return NoteTrackOutcome(batch, RipSteps(batch, steps)); }
+
+// A rip's look-up, log and CUE sheet come last, also after a failure or a cancel: the
+// log then says what went wrong. A log that cannot be written fails the batch.
+void EndRip(ConversionBatch& batch, const StepTable& steps, bool succeeded) {
+  if (batch.kind == BatchKind::CdRip && batch.ripReport && steps.finishRip && steps.finishRip(batch) == 0) {
+    succeeded = false;
+  }
+  End(batch, succeeded);
 }
 
 Next EncodeJob(ConversionBatch& batch, const StepTable& steps) {
@@ -130,11 +155,11 @@ void RunBatch(ConversionBatch& batch, const StepTable& steps) {
     }
     if (next == Next::Fail) {
       LogJobsNotDone(batch);
-      return End(batch, false);
+      return EndRip(batch, steps, false);
     }
-    if (next == Next::Succeed) return End(batch, true);
+    if (next == Next::Succeed) return EndRip(batch, steps, true);
   }
-  End(batch, true);
+  EndRip(batch, steps, true);
 }
 
 int NiceForThreadPriority(int32_t& threadPriority) {

@@ -1,6 +1,8 @@
 #include "jobs/conversion_batch.h"
 
 #include "core/output_naming.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_decoding_step.h"
@@ -43,6 +45,12 @@ std::shared_ptr<const BatchEnd> MakeBatchEnd(const ConversionBatch& batch) {
     end->folder = job.outputFolder;
   }
   if (batch.settings.bOpenOutputFolder != 0) end->folderToOpen = batch.settings.OutputFolder;
+  if (batch.ripReport) {
+    for (const RipTrackReport& track : batch.ripReport->tracks) {
+      if (!track.verdict.empty()) end->verdicts.push_back(FormatText(text::kTrackVerdict, track.number, track.verdict));
+    }
+    end->ripLogPath = batch.ripReport->logPath;
+  }
   return end;
 }
 

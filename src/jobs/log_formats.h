@@ -7,6 +7,16 @@ namespace sonvarek::logformat {
 
 inline constexpr char kExtracting[] = "(%s) Extracting %s ...";
 inline constexpr char kExtractingOk[] = "(%s) Extracting %s OK!";
+// Verified rips: unreadable sectors made silence, positions that never read the same twice.
+inline constexpr char kSectorSilenced[] = "(%s) Warning: Sector %u (%s) of %s could not be read and is silence!";
+inline constexpr char kSuspiciousPosition[] = "(%s) Warning: Suspicious position %s (sector %u) in %s!";
+inline constexpr char kExtractingSuspicious[] = "(%s) Extracting %s done, with %d suspicious positions!";
+inline constexpr char kExtractingSilenced[] = "(%s) Extracting %s done, with %d unreadable sectors made silence!";
+inline constexpr char kC2PointersUsed[] = "(%s) The drive's C2 error pointers were used for %s.";
+inline constexpr char kTestAndCopyCrcs[] = "(%s) %s: test CRC %08X, copy CRC %08X";
+inline constexpr char kAccurateRipVerdict[] = "(%s) AccurateRip: %s: %s";
+inline constexpr char kRipLogWritten[] = "(%s) Rip log written: %s";
+inline constexpr char kErrorRipLog[] = "(%s) Error: The rip log could not be written: %s!";
 inline constexpr char kEncoding[] = "(%s) Encoding %s ...";
 inline constexpr char kEncodingOk[] = "(%s) Encoding %s OK!";
 inline constexpr char kUserCanceled[] = "(%s) User canceled the operation.";

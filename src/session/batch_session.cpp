@@ -4,6 +4,7 @@
 
 #include "cdrom/extraction_step.h"
 #include "cdrom/rip_batch.h"
+#include "cdrom/rip_finish.h"
 #include "platform/folders.h"
 
 namespace sonvarek {
@@ -33,10 +34,17 @@ std::unique_ptr<ConversionBatch> MakeFileBatch(BatchKind kind, const std::vector
 
 std::unique_ptr<ConversionBatch> MakeRipBatch(DiscSession& session, const Settings& settings) {
   if (session.driver() == nullptr) return nullptr;
-  return MakeRipBatch(session.disc(), session.tracks().CheckedTracks(), settings, *session.driver());
+  std::unique_ptr<ConversionBatch> batch =
+      MakeRipBatch(session.disc(), session.tracks().CheckedTracks(), settings, *session.driver());
+  if (!batch) return nullptr;
+  AttachRipReport(*batch, session.disc(), session.toc(), *session.driver());
+  if (std::optional<DiscIdInfo> freedb = session.ComputeIds().freedb) batch->ripReport->freedbId = freedb->discId;
+  return batch;
 }
 
-BatchController::BatchController(const Mp3EncoderLibrary& library) : steps_(ProgramSteps(&library, ExtractTrack)) {}
+BatchController::BatchController(const Mp3EncoderLibrary& library) : steps_(ProgramSteps(&library, ExtractTrack)) {
+  steps_.finishRip = FinishRip;
+}
 
 bool BatchController::Start(std::unique_ptr<ConversionBatch> batch, MessageSink& batchWindow,
                             MessageSink& mainWindow) {
