@@ -178,9 +178,10 @@ TEST_F(ExtractionTest, UnreadableBlocksFailTheStepOrAreSkipped) {
   batch.outputFormat = OutputFormat::Wav;
   ASSERT_EQ(ExtractTrack(batch), 1);
   std::string data = test::ReadWholeFile(batch.jobs[0].outputPath).substr(44);
-  EXPECT_EQ(data, Sectors(10, 36) + Sectors(88, 110));  // blocks 36-61 and 62-87 left out
+  // Only the three sectors that fail alone are silence; the track keeps its length.
+  EXPECT_EQ(data, Sectors(10, 60) + std::string(3 * 2352, '\0') + Sectors(63, 110));
   auto skipped = Log();
-  EXPECT_EQ(skipped.back(), " Extracting Song 2 OK!");
+  EXPECT_EQ(skipped.back(), " Extracting Song 2 done, with 3 unreadable sectors made silence!");
 }
 
 // A cancelled track is not a finished file: nothing of it is left, and a file of
