@@ -1,5 +1,7 @@
 #include "cdrom/bad_sectors.h"
 
+#include <algorithm>
+
 #include "core/number_text.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -65,6 +67,19 @@ bool BadSectorList::ReadFails(uint32_t first, uint32_t count) {
     return true;
   }
   return false;
+}
+
+std::vector<bool> BadSectorList::TakeRead(uint32_t first, uint32_t count) {
+  std::vector<bool> misbehaving(count, false);
+  if (count == 0) return misbehaving;
+  uint64_t last = static_cast<uint64_t>(first) + count - 1;
+  for (Range& range : ranges_) {
+    if (range.last < first || range.first > last || range.failures == 0) continue;
+    if (range.failures > 0) --range.failures;
+    uint64_t end = std::min<uint64_t>(range.last, last);
+    for (uint64_t sector = std::max(range.first, first); sector <= end; ++sector) misbehaving[sector - first] = true;
+  }
+  return misbehaving;
 }
 
 }  // namespace sonvarek

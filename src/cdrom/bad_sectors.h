@@ -8,14 +8,15 @@
 
 namespace sonvarek {
 
-// Sectors the image drive reports as unreadable. A range fails every read that
-// touches it, or only its first `failures` reads (a drive that succeeds on retry).
+// Sectors the image drive reports as unreadable, or reads as noise. A range
+// misbehaves on every read that touches it, or only on its first `failures` reads
+// (a drive that succeeds on retry).
 class BadSectorList {
  public:
   struct Range {
     uint32_t first = 0;
     uint32_t last = 0;     // inclusive
-    int32_t failures = -1; // reads that still fail; -1 for always
+    int32_t failures = -1; // reads that still misbehave; -1 for always
   };
 
   // "1000-1010,5000,7000*2": single sectors or inclusive ranges separated by commas,
@@ -30,6 +31,11 @@ class BadSectorList {
   // Whether a read of [first, first + count) fails now; a failing limited range
   // uses one of its failures.
   bool ReadFails(uint32_t first, uint32_t count);
+
+  // One flag for each sector of [first, first + count): whether it lies in a range
+  // that misbehaves on this read. Every limited range the read touches uses one of
+  // its reads.
+  std::vector<bool> TakeRead(uint32_t first, uint32_t count);
 
  private:
   std::vector<Range> ranges_;

@@ -21,6 +21,7 @@ constexpr uint8_t kAscInvalidField = 0x24;
 constexpr uint8_t kAscSequenceError = 0x2C;
 constexpr uint8_t kAscReadError = 0x11;
 constexpr uint8_t kAscNoMedium = 0x3A;
+constexpr size_t kC2Bytes = kSectorBytes / 8;  // one bit for each byte of audio
 
 ScsiOutcome Good() { return ScsiOutcome{ScsiStatus::Good, {}, 0}; }
 
@@ -55,6 +56,49 @@ ScsiOutcome Respond(const ScsiRequest& request, const std::vector<uint8_t>& repl
   return Good();
 }
 
+// Turns a sector into noise that differs from its true bytes in every byte and
+// from every other reading: it is XORed with odd bytes of a SplitMix64 stream
+// whose first word, spread over the first ten bytes, is a bijection of `reading`.
+void MakeNoise(uint8_t* sector, uint64_t reading) {
+  uint64_t state = reading;
+  size_t at = 0;
+  while (at < kSectorBytes) {
+    state += 0x9E3779B97F4A7C15u;
+    uint64_t word = state;
+    word = (word ^ (word >> 30)) * 0xBF58476D1CE4E5B9u;
+    word = (word ^ (word >> 27)) * 0x94D049BB133111EBu;
+    word ^= word >> 31;
+    for (int chunk = 0; chunk < 10 && at < kSectorBytes; ++chunk, ++at) {
+      sector[at] ^= static_cast<uint8_t>((word >> (7 * chunk)) << 1 | 1);
+    }
+  }
+}
+
+// Moves the `count` sectors at the start of `data` apart to make room for each
+// one's C2 error bits, and fills those in: from the last sector back, so none is
+// overwritten before it has moved.
+void InsertC2Bits(uint8_t* data, uint32_t count, const std::vector<bool>& noisy) {
+  for (uint32_t i = count; i-- > 0;) {
+    uint8_t* sector = data + static_cast<size_t>(i) * (kSectorBytes + kC2Bytes);
+    std::memmove(sector, data + static_cast<size_t>(i) * kSectorBytes, kSectorBytes);
+    std::memset(sector + kSectorBytes, noisy[i] ? 0xFF : 0x00, kC2Bytes);
+  }
+}
+
+// Leaves `sectors` as they are when the variable is not set.
+bool SectorsFromEnvironment(const char* variable, const char* errorFormat, BadSectorList& sectors,
+                            std::string& error) {
+  const char* text = std::getenv(variable);
+  if (text == nullptr) return true;
+  std::optional<BadSectorList> list = BadSectorList::Parse(text, error);
+  if (!list) {
+    error = FormatText(errorFormat, error);
+    return false;
+  }
+  sectors = std::move(*list);
+  return true;
+}
+
 size_t CommandLength(uint8_t opcode) {
   switch (opcode) {
     case 0x00: case 0x12: case 0x1B: return 6;
@@ -68,14 +112,11 @@ size_t CommandLength(uint8_t opcode) {
 
 std::optional<ImageDriveOptions> ImageDriveOptionsFromEnvironment(std::string& error) {
   ImageDriveOptions options;
-  const char* text = std::getenv("SONVAREK_CD_BAD_SECTORS");
-  if (text == nullptr) return options;
-  std::optional<BadSectorList> list = BadSectorList::Parse(text, error);
-  if (!list) {
-    error = FormatText(text::kBadSectorsVariable, error);
+  if (!SectorsFromEnvironment("SONVAREK_CD_BAD_SECTORS", text::kBadSectorsVariable, options.badSectors, error) ||
+      !SectorsFromEnvironment("SONVAREK_CD_FLAKY_SECTORS", text::kFlakySectorsVariable, options.flakySectors,
+                              error)) {
     return std::nullopt;
   }
-  options.badSectors = std::move(*list);
   return options;
 }
 
@@ -87,13 +128,21 @@ std::unique_ptr<ImageDrive> ImageDrive::Load(const std::string& cuePath, ImageDr
 }
 
 ImageDrive::ImageDrive(std::unique_ptr<DiscImage> image, ImageDriveOptions&& options)
-    : image_(std::move(image)), badSectors_(std::move(options.badSectors)), clock_(std::move(options.clock)) {
+    : image_(std::move(image)),
+      badSectors_(std::move(options.badSectors)),
+      flakySectors_(std::move(options.flakySectors)),
+      clock_(std::move(options.clock)) {
   if (!clock_) clock_ = std::make_shared<SteadyPlayClock>();
 }
 
 void ImageDrive::SetBadSectors(BadSectorList badSectors) {
   std::lock_guard lock(mutex_);
   badSectors_ = std::move(badSectors);
+}
+
+void ImageDrive::SetFlakySectors(BadSectorList flakySectors) {
+  std::lock_guard lock(mutex_);
+  flakySectors_ = std::move(flakySectors);
 }
 
 void ImageDrive::LoadMedium() {
@@ -142,10 +191,10 @@ ScsiOutcome ImageDrive::Dispatch(const ScsiRequest& request) {
   switch (cdb[0]) {
     case 0x00: return Good();
     case 0x43: return ReadToc(request);
-    case 0xBE: return ReadSectors(request, Be32(cdb, 2), cdb[6] << 16 | Be16(cdb, 7), cdb[9] != 0);
+    case 0xBE: return ReadSectors(request, Be32(cdb, 2), cdb[6] << 16 | Be16(cdb, 7), ReadCdFields(cdb[9]));
     case 0x28:
-    case 0xD4: return ReadSectors(request, Be32(cdb, 2), Be16(cdb, 7), true);
-    case 0xD8: return ReadSectors(request, Be32(cdb, 2), Be32(cdb, 6), true);
+    case 0xD4: return ReadSectors(request, Be32(cdb, 2), Be16(cdb, 7), SectorFields::Audio);
+    case 0xD8: return ReadSectors(request, Be32(cdb, 2), Be32(cdb, 6), SectorFields::Audio);
     case 0xA5: return PlayAudio(request);
     case 0x4B: return PauseResume(request);
     case 0x42: return ReadSubChannel(request);
@@ -189,16 +238,36 @@ ScsiOutcome ImageDrive::ReadToc(const ScsiRequest& request) {
   return Respond(request, reply, Be16(cdb, 7));
 }
 
-ScsiOutcome ImageDrive::ReadSectors(const ScsiRequest& request, uint32_t first, uint32_t count, bool raw) {
+// READ CD's byte 9: of an audio sector any of the sync, header, user data and EDC
+// fields gives its 2352 bytes, and no field gives nothing. The C2 error bits (bits
+// 2-1 = 01b) are served with the audio only; the C2 and block error bits (10b) and
+// the reserved 11b are refused.
+ImageDrive::SectorFields ImageDrive::ReadCdFields(uint8_t byte9) {
+  switch ((byte9 >> 1) & 0x03) {
+    case 0: return byte9 != 0 ? SectorFields::Audio : SectorFields::None;
+    case 1: return (byte9 & 0xF8) != 0 ? SectorFields::AudioWithC2 : SectorFields::Unsupported;
+    default: return SectorFields::Unsupported;
+  }
+}
+
+ScsiOutcome ImageDrive::ReadSectors(const ScsiRequest& request, uint32_t first, uint32_t count,
+                                    SectorFields fields) {
   ++readCommands_;
+  if (fields == SectorFields::Unsupported) return IllegalRequest(kAscInvalidField);
   if (static_cast<uint64_t>(first) + count > image_->LeadOutSector()) return IllegalRequest(kAscOutOfRange);
-  if (count == 0 || !raw) return Good();
-  uint64_t bytes = static_cast<uint64_t>(count) * kSectorBytes;
+  if (count == 0 || fields == SectorFields::None) return Good();
+  bool withC2 = fields == SectorFields::AudioWithC2;
+  uint64_t bytes = static_cast<uint64_t>(count) * (withC2 ? kSectorBytes + kC2Bytes : kSectorBytes);
   // The initiator's buffer cannot take the transfer: the transport fails it, as a
   // host adapter does on a data overrun.
   if (request.dataIn == nullptr || request.dataInLength < bytes) return ScsiOutcome{ScsiStatus::Failed, {}, EOVERFLOW};
   if (badSectors_.ReadFails(first, count)) return Refuse(kSenseMediumError, kAscReadError);
   if (!image_->ReadSectors(first, count, request.dataIn)) return Refuse(kSenseMediumError, kAscReadError);
+  std::vector<bool> noisy = flakySectors_.TakeRead(first, count);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (noisy[i]) MakeNoise(request.dataIn + static_cast<size_t>(i) * kSectorBytes, noisyReadings_++);
+  }
+  if (withC2) InsertC2Bits(request.dataIn, count, noisy);
   return Good();
 }
 

@@ -82,9 +82,10 @@ std::string LogFolder(const ConversionBatch& batch, const RipReport& report) {
 int FinishRip(ConversionBatch& batch) {
   if (!batch.ripReport) return 1;
   RipReport& report = *batch.ripReport;
-  const bool started = std::any_of(report.tracks.begin(), report.tracks.end(),
-                                   [](const RipTrackReport& track) { return track.result != TrackRipResult::NotDone; });
-  if (!started) return 1;
+  // A rip that made no file leaves nothing to describe beside the job log.
+  const bool madeFiles = std::any_of(report.tracks.begin(), report.tracks.end(),
+                                     [](const RipTrackReport& track) { return !track.outputPath.empty(); });
+  if (!madeFiles) return 1;
   LookUp(batch, report);
   for (const RipTrackReport& track : report.tracks) {
     if (!track.verdict.empty()) batch.Log(FormatLogLine(logformat::kAccurateRipVerdict, track.title, track.verdict));

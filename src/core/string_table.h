@@ -121,6 +121,7 @@ inline constexpr CliOptionText kCliRipOptions[] = {
     {"--artist TEXT", "the artist for this run's files (not saved)"},
     {"--album TEXT", "the album for this run's files (not saved)"},
     {"--title N=TEXT", "the title of track N for this run's files (repeatable, not saved)"},
+    {"--secure", "test and copy for this run: every track read twice and the readings compared (not saved)"},
 };
 inline constexpr CliOptionText kCliEncodeMp3Options[] = {
     {"--bitrate KBPS", "the bit rate for this run: 32 40 48 56 64 80 96 112 128 160 192 224 256 320"},
@@ -150,7 +151,8 @@ struct CliExitText {
 };
 inline constexpr CliExitText kCliExitStatuses[] = {
     {0, "success"},
-    {1, "the command failed (a file, the drive, the server or a job said why)"},
+    {1, "the command failed (a file, the drive, the server or a job said why), or verify found a track not "
+        "accurately ripped"},
     {2, "there is no CD drive or disc image to read"},
     {64, "the command line was wrong: an unknown command or option, or a bad value"},
     {130, "interrupted by Ctrl+C or SIGTERM; nothing half-written is left under a final name"},
@@ -272,7 +274,7 @@ inline constexpr char kCliNormalizeUnknownOption[] = "normalize: unknown option 
 inline constexpr char kCliNormalizeNeedsFiles[] = "normalize needs at least one WAV file";
 inline constexpr char kCliRipUsage[] =
     "usage: rip [--device N | --image FILE] [--tracks LIST] [--format mp3|wav|ogg] [--output DIR] [--rule RULE]\n"
-    "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]...";
+    "           [--playlist FILE] [--artist TEXT] [--album TEXT] [--title N=TEXT]... [--secure]";
 inline constexpr char kCliRipUnexpected[] = "rip: unexpected '%s %s'";
 inline constexpr char kCliTracksNoAudio[] = "--tracks '%s' names no audio tracks of this disc";
 
@@ -314,6 +316,7 @@ inline constexpr char kCueUnknownCommand[] = "unknown command '%s'";
 inline constexpr char kCueFileNeedsNameAndType[] = "FILE needs a file name and a type";
 inline constexpr char kCueBigEndianFile[] = "big-endian (MOTOROLA) files are not supported";
 inline constexpr char kCueFileTypeUnsupported[] = "file type '%s' is not supported (only BINARY)";
+inline constexpr char kCueAudioFileTypeUnsupported[] = "file type '%s' is not supported (BINARY, WAVE, MP3)";
 inline constexpr char kCueEmptyFileName[] = "FILE has an empty file name";
 inline constexpr char kCueTrackBeforeFile[] = "TRACK before any FILE";
 inline constexpr char kCueTrackNeedsNumberAndMode[] = "TRACK needs a number and a mode";
@@ -688,5 +691,114 @@ inline constexpr char kDiscInfoVolumeFormat[] = "Disc Volume ID: %s\nTotal Track
 inline constexpr char kDiscInfoOkButton[] = "OK";
 inline constexpr char kDiscInfoCancelButton[] = "Cancel";
 inline constexpr char kDiscInfoCopyToTracks[] = "Copy info to each track";
+
+// Verified rips in the desktop program: the CD-ROM page's controls and the batch
+// window's rip log.
+inline constexpr char kOptionsReadOffsetLabel[] = "Read o&ffset:";
+inline constexpr char kOptionsSamplesSuffix[] = " samples";
+inline constexpr char kOptionsSecureMode[] = "&Secure mode (test and copy)";
+inline constexpr char kOptionsSecureRetriesLabel[] = "Retr&ies:";
+inline constexpr char kOptionsAccurateRipServerLabel[] = "AccurateRip ser&ver:";
+inline constexpr char kOptionsAccurateRipServerHint[] = "Empty: no AccurateRip look-ups";
+inline constexpr char kViewRipLogButton[] = "View &Rip Log...";
+inline constexpr char kRipLogCaption[] = "Rip Log - %s";
+inline constexpr char kCantReadRipLog[] = "The rip log %s could not be read: %s";
+
+// The verify command: existing rips checked against the AccurateRip database.
+inline constexpr char kCliSynopsisVerify[] = "verify [--device N | --image FILE] WAVFILE...";
+inline constexpr char kCliSummaryVerify[] = "check rips of the disc's audio tracks against the AccurateRip database";
+inline constexpr CliOptionText kCliVerifyOptions[] = {
+    {"WAVFILE...", "one 16-bit stereo 44100 Hz WAV file per audio track, in the disc's order from its first track"},
+};
+inline constexpr char kCliVerifyUsage[] = "usage: verify [--device N | --image FILE] WAVFILE...";
+inline constexpr char kCliVerifyUnknownOption[] = "verify: unknown option '%s'";
+inline constexpr char kCliVerifyNeedsFiles[] = "verify needs at least one WAV file";
+inline constexpr char kCliVerifyTooManyFiles[] = "%d files given, but the disc has only %d audio tracks";
+inline constexpr char kCliVerifyNotCdWav[] = "%s is not a WAV file of CD audio (16-bit PCM, stereo, 44100 Hz)";
+inline constexpr char kCliVerifyCantRead[] = "%s cannot be read";
+inline constexpr char kCliVerifyDiscId[] = "AccurateRip disc id: %03d-%08x-%08x-%08x";
+inline constexpr char kCliVerifyTrack[] = "Track %2d  AccurateRip v1: %08X  v2: %08X  %s";
+
+// AccurateRip verdicts and the database look-up
+inline constexpr char kAccurateRipAccurate[] = "Accurately ripped (confidence %d) [%08X] (AR v%d)";
+inline constexpr char kAccurateRipNotAccurate[] = "Not accurately ripped";
+inline constexpr char kAccurateRipUserAgent[] = "Sonvarek Maker";
+inline constexpr char kAccurateRipBadAddress[] = "The AccurateRip server address '%s' is not an http:// address.";
+inline constexpr char kAccurateRipTimedOut[] = "The AccurateRip server %s did not answer in time.";
+inline constexpr char kAccurateRipUnreachable[] = "The AccurateRip server %s could not be reached: %s.";
+inline constexpr char kAccurateRipStatus[] = "The AccurateRip server %s answered %d.";
+inline constexpr char kAccurateRipMalformed[] = "The answer of the AccurateRip server %s is malformed.";
+inline constexpr char kAccurateRipTooLarge[] = "The answer of the AccurateRip server %s is larger than 1 MiB; it was not read.";
+
+// What the rip log says of the output format's settings.
+inline constexpr char kRipLogPcm[] = "16-bit PCM, 44.1 kHz, stereo";
+inline constexpr char kRipLogOggQuality[] = "quality %.2f";
+inline constexpr char kRipLogMp3Vbr[] = "VBR quality %d, at most %u kbit/s";
+inline constexpr char kRipLogMp3Cbr[] = "%u kbit/s CBR";
+// The rip's end: the verdict of each track for the batch window and the job log.
+inline constexpr char kTrackVerdict[] = "Track %d: %s";
+inline constexpr char kVerdictNotPresent[] = "Not present in database";
+inline constexpr char kVerdictNotLookedUp[] = "Not looked up";
+inline constexpr char kVerdictLookupCancelled[] = "The AccurateRip look-up was cancelled.";
+
+// Image drive test controls
+inline constexpr char kFlakySectorsVariable[] = "SONVAREK_CD_FLAKY_SECTORS: %s";
+
+// The rip log and the CUE sheet written next to a rip's files. The log's lines are
+// pinned by tests and read by users' scripts: keep them as they stand.
+inline constexpr char kRipLogHeading[] = "Sonvarek Maker %s rip log";
+inline constexpr char kRipLogField[] = "%-17s%s";  // a label padded to one column, then its value
+inline constexpr char kRipLogDateLabel[] = "Date";
+inline constexpr char kRipLogDriveLabel[] = "Drive";
+inline constexpr char kRipLogReadOffsetLabel[] = "Read offset";
+inline constexpr char kRipLogReadOffsetSamples[] = "%+d samples";
+inline constexpr char kRipLogReadOffsetSample[] = "%+d sample";
+inline constexpr char kRipLogNoReadOffset[] = "0 samples";
+inline constexpr char kRipLogSecureModeLabel[] = "Secure mode";
+inline constexpr char kRipLogSecureOff[] = "Off";
+inline constexpr char kRipLogSecureRetries[] = "Test and copy, %d retries";
+inline constexpr char kRipLogSecureRetry[] = "Test and copy, 1 retry";
+inline constexpr char kRipLogSkipErrorsLabel[] = "Skip on error";
+inline constexpr char kRipLogYes[] = "Yes";
+inline constexpr char kRipLogNo[] = "No";
+inline constexpr char kRipLogOutputLabel[] = "Output format";
+inline constexpr char kRipLogOutputWithSettings[] = "%s, %s";
+inline constexpr char kRipLogDiscLabel[] = "Disc";
+inline constexpr char kRipLogDisc[] = "%s / %s";
+inline constexpr char kRipLogFreedbIdLabel[] = "Freedb id";
+inline constexpr char kRipLogFreedbId[] = "%08x";
+inline constexpr char kRipLogAccurateRipIdsLabel[] = "AccurateRip ids";
+inline constexpr char kRipLogAccurateRipIds[] = "%03d-%08x-%08x-%08x";
+inline constexpr char kRipLogTocHeading[] = "Table of contents";
+inline constexpr char kRipLogTocColumns[] = "    Track     Start    Length  Start sector  End sector";
+inline constexpr char kRipLogTocRow[] = "    %5d  %8s  %8s  %12u  %10u";
+inline constexpr char kRipLogTocDataMark[] = "  Data";
+inline constexpr char kRipLogTime[] = "%u:%02u.%02u";  // minutes:seconds.sectors
+inline constexpr char kRipLogTrackHeading[] = "Track %2d";
+inline constexpr char kRipLogFileName[] = "    File name %s";
+inline constexpr char kRipLogPeakLevel[] = "    Peak level %.1f %%";
+inline constexpr char kRipLogCopyCrc[] = "    Copy CRC %08X";
+inline constexpr char kRipLogTestCrc[] = "    Test CRC %08X";
+inline constexpr char kRipLogCrcsDiffer[] = "    Test and copy CRCs differ";
+inline constexpr char kRipLogAccurateRipV1[] = "    AccurateRip v1: %08X";
+inline constexpr char kRipLogAccurateRipV2[] = "    AccurateRip v2: %08X";
+inline constexpr char kRipLogVerdict[] = "    %s";
+inline constexpr char kRipLogNotLookedUp[] = "Not looked up";
+inline constexpr char kRipLogC2Used[] = "    C2 error pointers used";
+inline constexpr char kRipLogSuspiciousPosition[] = "    Suspicious position %s";
+inline constexpr char kRipLogSuspiciousPositions[] = "    Suspicious positions %s - %s";
+inline constexpr char kRipLogSilencedPosition[] = "    Replaced by silence %s";
+inline constexpr char kRipLogSilencedPositions[] = "    Replaced by silence %s - %s";
+inline constexpr char kRipLogResult[] = "    Result %s";
+// In the order of sonvarek::TrackRipResult.
+inline constexpr const char* kRipResults[] = {"Not done", "OK", "Suspicious positions",
+                                              "Unreadable sectors replaced by silence", "Failed", "Cancelled"};
+inline constexpr char kRipAllAccurate[] = "All tracks accurately ripped";
+inline constexpr char kRipErrorsOccurred[] = "Errors occurred";
+inline constexpr char kRipTracksNotVerified[] = "%d tracks not verified";
+inline constexpr char kRipTrackNotVerified[] = "1 track not verified";
+inline constexpr char kRipCueComment[] = "Sonvarek Maker %s";
+inline constexpr char kRipLogDefaultStem[] = "Unknown album";  // the log's and sheet's name when the album has none
+inline constexpr char kRipLogCantWrite[] = "%s could not be written: %s";
 
 }  // namespace sonvarek::text

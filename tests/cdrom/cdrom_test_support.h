@@ -131,6 +131,7 @@ inline std::pair<uint32_t, uint32_t> SectorIdentity(const uint8_t* sector) {
 inline const bool kImageEnvironmentCleared = [] {
   unsetenv("SONVAREK_CD_IMAGE");
   unsetenv("SONVAREK_CD_BAD_SECTORS");
+  unsetenv("SONVAREK_CD_FLAKY_SECTORS");
   return true;
 }();
 

@@ -90,35 +90,44 @@ class DriveFaultsTest : public ::testing::Test {
 };
 
 // Without skip-on-error the track with the unreadable block fails, the batch stops
-// there and the earlier file of its name stays; with it the block is left out of
-// the file and every track completes. Ends of a track differ: the last block is
-// short, and the next track's lead-in read (the 26 sectors before it) meets the
-// bad sector too. A sector that reads on a retry costs nothing.
-TEST_F(DriveFaultsTest, UnreadableSectorsFailTheTrackOrAreLeftOutWithSkipOnError) {
+// there and the earlier file of its name stays; with it the sector that will not
+// read alone becomes silence of its own length, named in the log, and every track
+// completes. Ends of a track differ: the last block is short, and the next track's
+// lead-in read (the 26 sectors before it) meets the bad sector too. A sector that
+// reads on a retry costs nothing. The rip log goes next to the files either way.
+TEST_F(DriveFaultsTest, UnreadableSectorsFailTheTrackOrBecomeSilenceWithSkipOnError) {
   const std::string cue = test::WriteDiscImage(temp / "disc", {kTrackSectors, kTrackSectors, kTrackSectors}, true);
   const std::string earlier = "an earlier rip of track 2";
+  const std::string logWritten = Line(logformat::kRipLogWritten, temp / "out" + "/Unknown album.log");
   const std::vector<std::string> stopped = {Extracting(1), ExtractingOk(1), Extracting(2), kReadError,
-                                            NotDone("Track 3")};
+                                            NotDone("Track 3"), logWritten};
+  auto silenced = [](uint32_t sector, const char* where) {
+    return Line(logformat::kSectorSilenced, sector, where, "Track 2");
+  };
+  const std::string done2 = Line(logformat::kExtractingSilenced, "Track 2", 1);
   struct Case {
     const char* where;
     std::string bad;
     bool skip;
-    uint32_t leftOutFrom, leftOutEnd;  // the sectors missing from track 2's file
+    uint32_t silentSector;  // the sector of track 2's file that is silence, 0 for none
     std::vector<std::string> lines;
   } cases[] = {
-      {"start", "100", false, 0, 0, stopped},
-      {"middle", "150", false, 0, 0, stopped},
-      {"end", "199", false, 0, 0, stopped},
-      {"start", "100", true, 100, 126,
-       {Extracting(1), ExtractingOk(1), Extracting(2), kReadError, ExtractingOk(2), Extracting(3), ExtractingOk(3)}},
-      {"middle", "150", true, 126, 152,
-       {Extracting(1), ExtractingOk(1), Extracting(2), kReadError, ExtractingOk(2), Extracting(3), ExtractingOk(3)}},
-      {"end", "199", true, 178, 200,
-       {Extracting(1), ExtractingOk(1), Extracting(2), kReadError, ExtractingOk(2), kReadError, Extracting(3),
-        ExtractingOk(3)}},
-      {"middle, readable on the third try", "150*2", false, 0, 0,
-       {Extracting(1), ExtractingOk(1), Extracting(2), ExtractingOk(2), Extracting(3), ExtractingOk(3)}},
+      {"start", "100", false, 0, stopped},
+      {"middle", "150", false, 0, stopped},
+      {"end", "199", false, 0, stopped},
+      {"start", "100", true, 100,
+       {Extracting(1), ExtractingOk(1), Extracting(2), silenced(100, "0:00.00"), done2, Extracting(3),
+        ExtractingOk(3), logWritten}},
+      {"middle", "150", true, 150,
+       {Extracting(1), ExtractingOk(1), Extracting(2), silenced(150, "0:00.50"), done2, Extracting(3),
+        ExtractingOk(3), logWritten}},
+      {"end", "199", true, 199,
+       {Extracting(1), ExtractingOk(1), Extracting(2), silenced(199, "0:01.24"), done2, kReadError, Extracting(3),
+        ExtractingOk(3), logWritten}},
+      {"middle, readable on the third try", "150*2", false, 0,
+       {Extracting(1), ExtractingOk(1), Extracting(2), ExtractingOk(2), Extracting(3), ExtractingOk(3), logWritten}},
   };
+  const std::vector<std::string> sheets = {"Unknown album.cue", "Unknown album.log"};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.where) + (c.skip ? ", skipping" : ""));
     fs::remove_all(temp / "out");
@@ -136,12 +145,16 @@ TEST_F(DriveFaultsTest, UnreadableSectorsFailTheTrackOrAreLeftOutWithSkipOnError
     if (fails) {
       EXPECT_NE(rip.Output().find(text::kErrorPaneText), std::string::npos);
       EXPECT_EQ(test::ReadWholeFile(temp / "out/02.WAV"), earlier);
-      EXPECT_EQ(test::FileNames(temp / "out"), (std::vector<std::string>{"01.WAV", "02.WAV"}));
+      EXPECT_EQ(test::FileNames(temp / "out"),
+                (std::vector<std::string>{"01.WAV", "02.WAV", sheets[0], sheets[1]}));
     } else {
       EXPECT_EQ(test::WholeWavData(temp / "out/02.WAV"),
-                c.leftOutEnd > 0 ? Sectors(100, c.leftOutFrom) + Sectors(c.leftOutEnd, 200) : Sectors(100, 200));
+                c.silentSector > 0 ? Sectors(100, c.silentSector) + std::string(kSector, '\0') +
+                                         Sectors(c.silentSector + 1, 200)
+                                   : Sectors(100, 200));
       EXPECT_EQ(test::WholeWavData(temp / "out/03.WAV"), Sectors(200, 300));
-      EXPECT_EQ(test::FileNames(temp / "out"), (std::vector<std::string>{"01.WAV", "02.WAV", "03.WAV"}));
+      EXPECT_EQ(test::FileNames(temp / "out"),
+                (std::vector<std::string>{"01.WAV", "02.WAV", "03.WAV", sheets[0], sheets[1]}));
     }
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
   }
