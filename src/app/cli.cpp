@@ -29,6 +29,8 @@ constexpr std::array kCommands = {
     CliCommand{"volume", text::kCliSynopsisVolume, text::kCliSummaryVolume, RunVolumeCommand, false,
                text::kCliVolumeOptions},
     CliCommand{"rip", text::kCliSynopsisRip, text::kCliSummaryRip, RunRipCommand, true, text::kCliRipOptions},
+    CliCommand{"verify", text::kCliSynopsisVerify, text::kCliSummaryVerify, RunVerifyCommand, true,
+               text::kCliVerifyOptions},
     CliCommand{"encode-mp3", text::kCliSynopsisEncodeMp3, text::kCliSummaryEncodeMp3, RunEncodeMp3Command, false,
                text::kCliEncodeMp3Options},
     CliCommand{"encode-ogg", text::kCliSynopsisEncodeOgg, text::kCliSummaryEncodeOgg, RunEncodeOggCommand, false,

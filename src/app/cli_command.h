@@ -61,6 +61,7 @@ std::optional<int32_t> ParseCliNumber(std::string_view text);
 int RunSettingsCommand(const CommandContext& context);
 int RunNormalizeCommand(const CommandContext& context);
 int RunRipCommand(const CommandContext& context);
+int RunVerifyCommand(const CommandContext& context);
 int RunEncodeMp3Command(const CommandContext& context);
 int RunEncodeOggCommand(const CommandContext& context);
 int RunDecodeCommand(const CommandContext& context);

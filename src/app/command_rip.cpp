@@ -23,6 +23,7 @@ struct RipOptions {
   std::optional<std::string> artist;
   std::optional<std::string> album;
   std::vector<std::pair<int, std::string>> titles;
+  bool secure = false;
 };
 
 std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& arguments, std::ostream& err) {
@@ -34,6 +35,10 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
       continue;
     }
     const std::string& argument = arguments[i];
+    if (argument == "--secure") {
+      options.secure = true;
+      continue;
+    }
     if (i + 1 >= arguments.size()) {
       TellUser(err, text::kCliRipUsage);
       return std::nullopt;
@@ -67,6 +72,7 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
 // The per-run overrides of the settings: kExitOk, or the status after saying why not
 // (a bad rule is a usage mistake; an output folder that cannot be made is a failure).
 int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& err) {
+  if (options.secure) settings.SecureMode = 1;
   if (!options.format.empty()) {
     OutputFormat format = options.format == "wav"   ? OutputFormat::Wav
                           : options.format == "ogg" ? OutputFormat::Ogg

@@ -72,7 +72,7 @@ bool IsIgnoredLine(std::string_view line) {
 
 class CueParser {
  public:
-  CueParser(const std::string& cuePath) : cuePath_(cuePath) {}
+  CueParser(const std::string& cuePath, CueFileTypes types) : cuePath_(cuePath), types_(types) {}
 
   std::optional<CueSheet> Parse(std::string_view text, std::string& error);
 
@@ -98,6 +98,7 @@ class CueParser {
   bool PastLongestDisc(const std::string& time) { return Fail(text::kCueTimePastLongestDisc, time); }
 
   const std::string& cuePath_;
+  CueFileTypes types_;
   CueSheet sheet_;
   int line_ = 0;
   std::string error_;
@@ -154,7 +155,13 @@ bool CueParser::File(const std::vector<std::string>& words) {
   if (words.size() != 3) return Fail(text::kCueFileNeedsNameAndType);
   std::string type = Upper(words[2]);
   if (type == "MOTOROLA") return Fail(text::kCueBigEndianFile);
-  if (type != "BINARY") return Fail(text::kCueFileTypeUnsupported, words[2]);
+  CueFileType fileType = CueFileType::Binary;
+  if (types_ == CueFileTypes::Audio && (type == "WAVE" || type == "MP3")) {
+    fileType = type == "WAVE" ? CueFileType::Wave : CueFileType::Mp3;
+  } else if (type != "BINARY") {
+    return Fail(types_ == CueFileTypes::Audio ? text::kCueAudioFileTypeUnsupported : text::kCueFileTypeUnsupported,
+                words[2]);
+  }
   if (words[1].empty()) return Fail(text::kCueEmptyFileName);
   if (!CloseTrack(true)) return false;
   closedFilesFrames_ += fileFrames_;
@@ -163,6 +170,7 @@ bool CueParser::File(const std::vector<std::string>& words) {
   std::filesystem::path name(words[1]);
   CueFile file;
   file.name = words[1];
+  file.type = fileType;
   file.path = (name.is_absolute() || folder.empty() ? name : folder / name).string();
   file.line = line_;
   sheet_.files.push_back(std::move(file));
@@ -273,8 +281,9 @@ bool CueParser::Finish() {
 
 }  // namespace
 
-std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error) {
-  CueParser parser(cuePath);
+std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error,
+                                      CueFileTypes types) {
+  CueParser parser(cuePath, types);
   return parser.Parse(text, error);
 }
 

@@ -34,18 +34,26 @@ struct CueTrack {
   const CueIndex& Index01() const { return indices[indices[0].number == 0 ? 1 : 0]; }
 };
 
+enum class CueFileType { Binary, Wave, Mp3 };
+
 struct CueFile {
   std::string path;  // resolved against the sheet's folder
   std::string name;  // as written
+  CueFileType type = CueFileType::Binary;
   int line = 0;
 };
+
+// The FILE types a sheet may name: a disc image's are raw sectors (BINARY); a rip's
+// sheet names its audio files (WAVE, MP3, or BINARY).
+enum class CueFileTypes { Binary, Audio };
 
 struct CueSheet {
   std::vector<CueFile> files;
   std::vector<CueTrack> tracks;
 };
 
-// Parses a CUE sheet of BINARY files with AUDIO, MODE1/2352 and MODE2/2352 tracks.
+// Parses a CUE sheet of BINARY files (or, with CueFileTypes::Audio, of audio files too)
+// with AUDIO, MODE1/2352 and MODE2/2352 tracks.
 // FILE, TRACK, INDEX, PREGAP, POSTGAP and FLAGS are used; REM, CATALOG, TITLE,
 // PERFORMER, SONGWRITER, ISRC and CDTEXTFILE are ignored. On any other content the
 // result is nothing and `error` reads "<cuePath>:<line>: <what is wrong>". Checks made
@@ -53,7 +61,8 @@ struct CueSheet {
 // second index, index positions never going back within a file, and no time taking
 // the disc past kLongestDiscFrames (counting the gaps and, for each earlier file, at
 // least its last index). File sizes are the disc image's to check.
-std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error);
+std::optional<CueSheet> ParseCueSheet(std::string_view text, const std::string& cuePath, std::string& error,
+                                      CueFileTypes types = CueFileTypes::Binary);
 
 // "<cuePath>:<line>: <what>", the form of every error about a line of a CUE sheet.
 std::string CueLineError(const std::string& cuePath, int line, const std::string& what);

@@ -98,6 +98,8 @@ void BatchWindowModel::Finish(const BatchEnd* end) {
   if (end == nullptr) return;
   successFiles_ = end->files;
   successFolder_ = end->folder;
+  verdicts_ = end->verdicts;
+  ripLogPath_ = end->ripLogPath;
   folderToOpen_ = end->folderToOpen;
 }
 

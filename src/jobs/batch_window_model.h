@@ -43,6 +43,9 @@ class BatchWindowModel {
   const ProgressPane& encodePane() const { return encode_; }
   const std::vector<std::string>& successFiles() const { return successFiles_; }
   const std::string& successFolder() const { return successFolder_; }
+  // A CD rip's AccurateRip verdicts ("Track N: verdict") and its rip log; empty otherwise.
+  const std::vector<std::string>& verdicts() const { return verdicts_; }
+  const std::string& ripLogPath() const { return ripLogPath_; }
   bool finished() const { return finished_; }
   bool failed() const { return failed_; }
   bool closed() const { return closed_; }
@@ -67,6 +70,8 @@ class BatchWindowModel {
   ProgressPane encode_;
   std::vector<std::string> successFiles_;
   std::string successFolder_;
+  std::vector<std::string> verdicts_;
+  std::string ripLogPath_;
   std::string folderToOpen_;
   bool finished_ = false;
   bool failed_ = false;

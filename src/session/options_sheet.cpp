@@ -54,6 +54,13 @@ std::string CutToCharacters(std::string_view text, size_t limit) {
   return std::string(text);
 }
 
+// A server of only blanks is no server: the look-up is off, not sent to "  ".
+std::string WithoutBlanksAround(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
 struct Refusal {
   OptionsPage page;
   OptionsField focus;
@@ -156,6 +163,10 @@ std::optional<Refusal> StoreCdRom(const CdRomPage& page, size_t unitCount, Setti
   settings.RetryTimes = page.retryTimes;
   settings.BufferSize = page.bufferSize;
   settings.BoolSkipError = page.skipErrors ? 1 : 0;
+  settings.ReadOffset = std::clamp(page.readOffset, kReadOffsetRange.low, kReadOffsetRange.high);
+  settings.SecureMode = page.secureMode ? 1 : 0;
+  settings.SecureRetries = std::clamp(page.secureRetries, kSecureRetriesRange.low, kSecureRetriesRange.high);
+  settings.AccurateRipServer = WithoutBlanksAround(page.accurateRipServer);
   return std::nullopt;
 }
 
@@ -247,7 +258,11 @@ OptionsSheet::OptionsSheet(const Settings& live, std::vector<std::string> unitNa
            s.RetryTimes,
            s.BufferSize,
            s.BoolSkipError != 0,
-           Position(s.PlaybackOutput, std::size(text::kOptionsPlaybackOutputs))};
+           Position(s.PlaybackOutput, std::size(text::kOptionsPlaybackOutputs)),
+           std::clamp(s.ReadOffset, kReadOffsetRange.low, kReadOffsetRange.high),
+           s.SecureMode != 0,
+           std::clamp(s.SecureRetries, kSecureRetriesRange.low, kSecureRetriesRange.high),
+           s.AccurateRipServer};
 
   appearance = {s.TextColor, s.TextSelColor, s.TextShadowColor, s.StatusLineColor, s.BackgroundColor,
                 s.BoolShadowColor != 0};

@@ -40,6 +40,9 @@ inline constexpr IntegerRange kRetryTimesRange{1, 100};
 inline constexpr IntegerRange kBufferSizeRange{1, 255};
 inline constexpr IntegerRange kOggQualityRange{1, 100};
 inline constexpr IntegerRange kProxyPortRange{0, 65535};
+// The spin boxes hold these; a value from outside (an edited Settings.ini) is clamped.
+inline constexpr IntegerRange kReadOffsetRange{-5000, 5000};
+inline constexpr IntegerRange kSecureRetriesRange{1, 32};
 
 // Longest texts, in characters (not bytes).
 inline constexpr size_t kMaxOutputFolderLength = 200;
@@ -112,6 +115,10 @@ struct CdRomPage {
   int bufferSize = 26;
   bool skipErrors = false;
   int playbackOutput = 0;  // 0 digital through the sound system, 1 the drive's own output
+  int readOffset = 0;      // samples
+  bool secureMode = false;
+  int secureRetries = 4;
+  std::string accurateRipServer;  // blank: no look-ups
 };
 
 // Colours are 0x00BBGGRR, as the settings keep them.
@@ -188,6 +195,7 @@ inline bool VbrControlsEnabled(const Mp3Page& page) { return page.enableVbr; }
 inline bool ProxyFieldsEnabled(const FreedbPage& page) { return page.useProxy; }
 inline bool ProxyCredentialsEnabled(const FreedbPage& page) { return page.useProxy && page.authorization; }
 inline bool SilentFramesEnabled(const CdRomPage& page) { return page.deleteSilence; }
+inline bool SecureRetriesEnabled(const CdRomPage& page) { return page.secureMode; }
 
 // "Set Default": the five colours of a fresh Settings; the shadow box is kept.
 void SetDefaultColours(AppearancePage& page);

@@ -1,10 +1,13 @@
 #include "ui/batch_window.h"
 
+#include <algorithm>
+
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -18,9 +21,25 @@
 #include "platform/process.h"
 #include "ui/dialog_support.h"
 #include "ui/log_window.h"
+#include "ui/rip_log_window.h"
 
 namespace sonvarek {
 namespace {
+
+// The verdict lines shown without scrolling; a longer disc scrolls instead of making
+// the window taller than a screen.
+constexpr int kVerdictRowsShown = 10;
+
+// Fills `list` with `lines` unless it holds them already (Render runs on every
+// progress message); true when it changed.
+bool ShowLines(QListWidget* list, const std::vector<std::string>& lines) {
+  bool same = list->count() == static_cast<int>(lines.size());
+  for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == Utf8(lines[static_cast<size_t>(i)]);
+  if (same) return false;
+  list->clear();
+  for (const std::string& line : lines) list->addItem(Utf8(line));
+  return true;
+}
 
 }  // namespace
 
@@ -135,13 +154,22 @@ QWidget* BatchWindow::MakeSuccessPane() {
   playlist->setObjectName("createPlaylistButton");
   connect(playNow, &QPushButton::clicked, this, &BatchWindow::PlayNow);
   connect(playlist, &QPushButton::clicked, this, &BatchWindow::AskForPlaylist);
+  viewRipLog_ = new QPushButton(text::kViewRipLogButton, pane);
+  viewRipLog_->setObjectName("viewRipLogButton");
+  connect(viewRipLog_, &QPushButton::clicked, this, &BatchWindow::ViewRipLog);
   auto* buttonRow = new QHBoxLayout;
   buttonRow->addWidget(playNow);
   buttonRow->addWidget(playlist);
   buttonRow->addStretch(1);
+  buttonRow->addWidget(viewRipLog_);
+  // One line per ripped track, under the buttons.
+  verdicts_ = new QListWidget(pane);
+  verdicts_->setObjectName("verdictList");
+  verdicts_->setSelectionMode(QAbstractItemView::NoSelection);
   auto* layout = new QVBoxLayout(pane);
   layout->addLayout(messageRow);
   layout->addLayout(buttonRow);
+  layout->addWidget(verdicts_);
   layout->addStretch(1);
   return pane;
 }
@@ -196,11 +224,21 @@ void BatchWindow::Render() {
     widgets->elapsed->setText(Utf8(pane->elapsed));
     widgets->estimated->setText(Utf8(pane->estimated));
   }
+  verdicts_->setVisible(!model_.verdicts().empty());
+  viewRipLog_->setVisible(!model_.ripLogPath().empty());
+  const bool newVerdicts = ShowLines(verdicts_, model_.verdicts()) && verdicts_->count() > 0;
   switch (model_.pane()) {
     case BatchPane::ExtractProgress: panes_->setCurrentWidget(extractPane_); break;
     case BatchPane::EncodeProgress: panes_->setCurrentWidget(encodePane_); break;
     case BatchPane::Error: panes_->setCurrentWidget(errorPane_); break;
     case BatchPane::Success: panes_->setCurrentWidget(successPane_); break;
+  }
+  if (newVerdicts) {
+    const int rows = std::min(verdicts_->count(), kVerdictRowsShown);
+    verdicts_->setFixedHeight(rows * verdicts_->sizeHintForRow(0) + 2 * verdicts_->frameWidth());
+    // The window grows to show them; it never shrinks under the user's size.
+    layout()->activate();
+    resize(width(), std::max(height(), sizeHint().height()));
   }
 }
 
@@ -229,6 +267,8 @@ void BatchWindow::ViewLog() {
   window->setWindowModality(Qt::WindowModal);
   window->show();
 }
+
+void BatchWindow::ViewRipLog() { OpenRipLogWindow(model_.ripLogPath(), notice_, this); }
 
 void BatchWindow::PlayNow() {
   PlayNowPlan plan = PlanPlayNow(settings_, model_.successFiles(), FindDefaultMp3Player);

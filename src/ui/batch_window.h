@@ -12,6 +12,7 @@
 
 class QGroupBox;
 class QLabel;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
@@ -59,6 +60,7 @@ class BatchWindow final : public QDialog {
   void PressButton();
   void OpenOutputFolder();
   void ViewLog();
+  void ViewRipLog();
   void PlayNow();
   void AskForPlaylist();
 
@@ -81,6 +83,8 @@ class BatchWindow final : public QDialog {
   QWidget* encodePane_ = nullptr;
   QWidget* errorPane_ = nullptr;
   QWidget* successPane_ = nullptr;
+  QListWidget* verdicts_ = nullptr;
+  QPushButton* viewRipLog_ = nullptr;
   QPushButton* button_ = nullptr;
 };
 

@@ -147,7 +147,9 @@ void OptionsDialog::UpdateEnabling() {
   CdRomPage cdRom;
   cdRom.deleteSilence = deleteSilence_->isChecked();
   leadingFrames_->setEnabled(SilentFramesEnabled(cdRom));
+  cdRom.secureMode = secureMode_->isChecked();
   trailingFrames_->setEnabled(SilentFramesEnabled(cdRom));
+  secureRetries_->setEnabled(SecureRetriesEnabled(cdRom));
 }
 
 void OptionsDialog::UpdatePreview() {

@@ -115,6 +115,10 @@ class OptionsDialog : public QDialog {
   QLineEdit* bufferSize_ = nullptr;
   QCheckBox* skipErrors_ = nullptr;
   QComboBox* playbackOutput_ = nullptr;
+  QSpinBox* readOffset_ = nullptr;
+  QCheckBox* secureMode_ = nullptr;
+  QSpinBox* secureRetries_ = nullptr;
+  QLineEdit* accurateRipServer_ = nullptr;
   // Appearance
   std::array<QPushButton*, 5> colourButtons_{};
   QCheckBox* drawShadow_ = nullptr;

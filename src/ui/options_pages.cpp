@@ -53,6 +53,15 @@ int NumberOf(const QLineEdit* edit) {
   return ok ? value : -1;
 }
 
+// A spin box holds its range; a value from outside shows as its nearest end.
+QSpinBox* MakeSpin(IntegerRange range, int value, const char* name, QWidget* parent) {
+  auto* spin = new QSpinBox(parent);
+  spin->setObjectName(name);
+  spin->setRange(range.low, range.high);
+  spin->setValue(value);
+  return spin;
+}
+
 // An edit with a button beside it that fills it.
 QWidget* WithButton(QLineEdit* edit, QPushButton* button, QWidget* parent) {
   auto* row = new QWidget(parent);
@@ -229,7 +238,14 @@ QWidget* OptionsDialog::MakeCdRomPage() {
   bufferSize_ = MakeNumberEdit(page.bufferSize, "bufferSizeEdit", widget);
   skipErrors_ = MakeCheck(text::kOptionsSkipErrors, page.skipErrors, "skipErrorsBox", widget);
   playbackOutput_ = MakeList(text::kOptionsPlaybackOutputs, page.playbackOutput, "playbackOutputBox", widget);
+  readOffset_ = MakeSpin(kReadOffsetRange, page.readOffset, "readOffsetSpin", widget);
+  readOffset_->setSuffix(Utf8(text::kOptionsSamplesSuffix));
+  secureMode_ = MakeCheck(text::kOptionsSecureMode, page.secureMode, "secureModeBox", widget);
+  secureRetries_ = MakeSpin(kSecureRetriesRange, page.secureRetries, "secureRetriesSpin", widget);
+  accurateRipServer_ = MakeLineEdit(page.accurateRipServer, "accurateRipServerEdit", widget);
+  accurateRipServer_->setPlaceholderText(Utf8(text::kOptionsAccurateRipServerHint));
   connect(deleteSilence_, &QCheckBox::toggled, this, &OptionsDialog::UpdateEnabling);
+  connect(secureMode_, &QCheckBox::toggled, this, &OptionsDialog::UpdateEnabling);
 
   form->addRow(BuddyLabel(text::kOptionsUnitLabel, unit_, widget), unit_);
   form->addRow(BuddyLabel(text::kOptionsDriveTypeLabel, deviceType_, widget), deviceType_);
@@ -241,6 +257,10 @@ QWidget* OptionsDialog::MakeCdRomPage() {
   form->addRow(BuddyLabel(text::kOptionsBufferSizeLabel, bufferSize_, widget), bufferSize_);
   form->addRow(skipErrors_);
   form->addRow(BuddyLabel(text::kOptionsPlaybackLabel, playbackOutput_, widget), playbackOutput_);
+  form->addRow(BuddyLabel(text::kOptionsReadOffsetLabel, readOffset_, widget), readOffset_);
+  form->addRow(secureMode_);
+  form->addRow(BuddyLabel(text::kOptionsSecureRetriesLabel, secureRetries_, widget), secureRetries_);
+  form->addRow(BuddyLabel(text::kOptionsAccurateRipServerLabel, accurateRipServer_, widget), accurateRipServer_);
   return widget;
 }
 
@@ -382,7 +402,8 @@ void OptionsDialog::ReadPages() {
   sheet_.cdRom = {unit_->currentIndex(),       deviceType_->currentIndex(),  deleteSilence_->isChecked(),
                   NumberOf(leadingFrames_),    NumberOf(trailingFrames_),    disableAutoPlay_->isChecked(),
                   NumberOf(retryTimes_),       NumberOf(bufferSize_),        skipErrors_->isChecked(),
-                  playbackOutput_->currentIndex()};
+                  playbackOutput_->currentIndex(), readOffset_->value(),         secureMode_->isChecked(),
+                  secureRetries_->value(),     ToUtf8(accurateRipServer_->text())};
 
   ReadAppearance();
 

@@ -51,6 +51,16 @@ AccurateRipDiscIds ComputeAccurateRipIds(const std::vector<uint32_t>& trackOffse
   return ids;
 }
 
+AccurateRipDiscIds AccurateRipIdsOfToc(const std::vector<RipTocTrack>& toc, uint32_t leadOut, uint32_t freedbId) {
+  // The database's ids end the audio at the disc's lead-out even on an enhanced CD, not at
+  // the end of its first session: the data track's length is part of them.
+  std::vector<uint32_t> audioOffsets;
+  for (const RipTocTrack& track : toc) {
+    if (!track.isData) audioOffsets.push_back(track.startSector);
+  }
+  return ComputeAccurateRipIds(audioOffsets, leadOut, freedbId);
+}
+
 std::string AccurateRipDatabasePath(const AccurateRipDiscIds& ids) {
   char path[64];
   const int length = std::snprintf(path, sizeof path, "%x/%x/%x/dBAR-%03d-%08x-%08x-%08x.bin", ids.id1 & 0xF,

@@ -35,8 +35,9 @@ class AccurateRipChecksum {
   size_t carried_ = 0;
 };
 
-// A disc as the database knows it: the sector offsets (from 0) of its audio tracks and the
-// end of its audio part (the lead-out, or 11400 sectors before a data track that follows).
+// A disc as the database knows it: the sector offsets (from 0) of its audio tracks, numbered
+// 1..n among the audio tracks, and the disc's lead-out (also when a data track follows the
+// audio: an enhanced CD's ids include its data track's length).
 struct AccurateRipDiscIds {
   int trackCount = 0;
   uint32_t id1 = 0;
@@ -47,8 +48,8 @@ struct AccurateRipDiscIds {
 AccurateRipDiscIds ComputeAccurateRipIds(const std::vector<uint32_t>& trackOffsets, uint32_t audioEnd,
                                          uint32_t freedbId);
 
-// The ids from a table of contents: data tracks are left out, and a data track after
-// the audio ends the audio part 11400 sectors before its start.
+// The ids from a table of contents: data tracks are left out (before or after the audio),
+// and `leadOut` is the whole disc's, after any data track.
 AccurateRipDiscIds AccurateRipIdsOfToc(const std::vector<RipTocTrack>& toc, uint32_t leadOut, uint32_t freedbId);
 
 // "<id1 & 0xF>/<(id1 >> 4) & 0xF>/<(id1 >> 8) & 0xF>/dBAR-ttt-iiiiiiii-iiiiiiii-iiiiiiii.bin"

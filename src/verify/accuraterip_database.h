@@ -31,7 +31,8 @@ std::optional<std::vector<AccurateRipBlock>> ParseAccurateRipDatabase(std::span<
 
 // The verdict of one track: accurate when its v1 or v2 sum equals the checksum of
 // any block whose ids are the disc's (v1 is tried first); the confidence is the
-// largest among the matching blocks.
+// largest among the matching blocks. An entry of confidence 0 (nobody submitted it:
+// a data track's slot, a track too short to sum) matches nothing.
 struct AccurateRipVerdict {
   bool accurate = false;
   int confidence = 0;

@@ -4,6 +4,8 @@
 
 #include "cdrom/disc_reader.h"
 #include "cdrom/scsi_driver_image.h"
+#include "core/string_table.h"
+#include "core/text_format.h"
 #include "support/run_program.h"
 #include "support/small_disk.h"
 #include "support/wav_fixture.h"
@@ -79,7 +81,10 @@ TEST_F(CliRipTest, TracksRuleAndTextsNameTheFiles) {
   EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/02-Track 2.WAV"));
   EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/04-Back& In Black.WAV"));
   EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/05-Track 5.WAV"));
-  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(temp / "out"), {}), 5);  // two folders, three files
+  // Two folders, three files, and the rip log and CUE sheet beside the files.
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(temp / "out"), {}), 7);
+  EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/Live.log"));
+  EXPECT_TRUE(fs::exists(temp / "out/AC#DC/Live/Live.cue"));
 }
 
 // A relative --output is made absolute, so the play list and the file list name files
@@ -108,10 +113,11 @@ TEST_F(CliRipTest, UnreadableSectorsEndWithTheErrorPaneOrAreSkipped) {
   test::WriteWholeFile(temp / "home/Settings.ini", "[Misc]\nBoolSkipError=1\n");
   test::ProgramResult skipped = Rip("--format wav --tracks 2 --rule '<number>'", environment);
   ASSERT_EQ(skipped.status, 0) << skipped.out;
-  EXPECT_NE(skipped.out.find("Extracting Track 2 OK!"), std::string::npos);
+  EXPECT_NE(skipped.out.find("Extracting Track 2 done, with 1 unreadable sectors made silence!"), std::string::npos)
+      << skipped.out;
   std::string file = test::ReadWholeFile(temp / "out/02.WAV");
   std::string expected = BinSlice(second);
-  expected.erase(26 * 2352, 26 * 2352);
+  std::fill_n(expected.begin() + 30 * 2352, 2352, '\0');  // the one sector, not its block, is silence
   EXPECT_EQ(file.size(), 44 + expected.size());
   EXPECT_TRUE(file.compare(44, std::string::npos, expected) == 0);
 }
@@ -153,6 +159,33 @@ TEST_F(CliRipTest, ABadRequestIsRefusedBeforeAnythingIsRipped) {
   test::ProgramResult wav = Rip("--format wav --tracks 2 --rule '<number>'");
   EXPECT_EQ(wav.status, 0) << wav.out;
   EXPECT_TRUE(fs::exists(temp / "out/02.WAV"));
+}
+
+// --secure takes no value: the options after it keep theirs. Test and copy is on for that
+// run only, as its rip log says, and the settings file never learns of it.
+TEST_F(CliRipTest, SecureTurnsTestAndCopyOnForThisRunOnly) {
+  const std::string settings = "[Verify]\nAccurateRipServer=\n";
+  const std::string log = temp / ("out/" + std::string(text::kRipLogDefaultStem) + ".log");
+  auto secureLine = [](const std::string& value) {
+    return "\n" + FormatText(text::kRipLogField, text::kRipLogSecureModeLabel, value) + "\n";
+  };
+  test::WriteWholeFile(temp / "home/Settings.ini", settings);
+  for (const std::string arguments : {"--tracks 2 --secure --format wav --rule '<number>'",
+                                      "--tracks 2 --format wav --rule '<number>' --secure"}) {
+    test::ProgramResult result = Rip(arguments);
+    ASSERT_EQ(result.status, 0) << arguments << ": " << result.out;
+    std::string file = test::ReadWholeFile(temp / "out/02.WAV");
+    ASSERT_EQ(file.size(), 44 + static_cast<size_t>(tracks[1].Length()) * 2352) << arguments;
+    EXPECT_TRUE(file.compare(44, std::string::npos, BinSlice(tracks[1])) == 0) << arguments;
+    EXPECT_NE(test::ReadWholeFile(log).find(secureLine(FormatText(text::kRipLogSecureRetries, 4))),
+              std::string::npos) << arguments << ": " << test::ReadWholeFile(log);
+    fs::remove_all(temp / "out");
+  }
+  EXPECT_EQ(test::ReadWholeFile(temp / "home/Settings.ini"), settings);
+
+  ASSERT_EQ(Rip("--tracks 2 --format wav --rule '<number>'").status, 0);
+  EXPECT_NE(test::ReadWholeFile(log).find(secureLine(text::kRipLogSecureOff)), std::string::npos)
+      << test::ReadWholeFile(log);
 }
 
 // A replacement string with a separator once let a disc text lead above the folder.
@@ -197,6 +230,7 @@ TEST_F(CliRipTest, TwoRipsAtOnceIntoOneFolderGiveWholeFiles) {
     ASSERT_EQ(file.size(), 44 + BinSlice(track).size()) << name;
     EXPECT_TRUE(file.substr(44) == BinSlice(track)) << name;
   }
+  expected.insert(expected.end(), {"Unknown album.cue", "Unknown album.log"});
   EXPECT_EQ(test::FileNames(temp / "out"), expected);
   EXPECT_EQ(TemporaryFiles(), 0u);
 }
@@ -247,7 +281,8 @@ TEST_F(CliRipTest, RipsToOggFilesWithTheDiscTextsAndLeavesNoTemporaryFile) {
     test::WriteWholeFile(temp / "home/Settings.ini", c.settings);
     test::ProgramResult result = Rip(c.format + " --tracks 2 --rule '<number>' --artist 'Björk' --album 'Homogenic'");
     ASSERT_EQ(result.status, 0) << c.format << ": " << result.out;
-    EXPECT_EQ(test::FileNames(temp / "out"), std::vector<std::string>{"02.ogg"}) << c.format;
+    EXPECT_EQ(test::FileNames(temp / "out"), (std::vector<std::string>{"02.ogg", "Homogenic.cue", "Homogenic.log"}))
+        << c.format;
     const std::string path = temp / "out/02.ogg";
     // -R: the comments as stored (UTF-8), whatever the locale.
     test::ProgramResult tags = test::RunProgram("LANG=C vorbiscomment -R -l " + ShellQuoted(path) + " 2>&1");

@@ -223,19 +223,42 @@ TEST_F(KillFaultsTest, KilledRipsLeaveWholeTracksAndPlayLists) {
     return words;
   };
   const long trackSamples = 300 * 588;
+  // The rip log and the CUE sheet come last; a whole one ends with its summary line
+  // or names the last track's file.
+  auto sheets = [&](const std::string& format, const std::string& lastFile) {
+    const std::string folder = temp / format;
+    NewFileCheck wholeLog = [](const std::string& path) {
+      const std::string text = test::ReadWholeFile(path);
+      return text.size() > 1 && text.ends_with(" not verified\n") ? "" : "a cut rip log";
+    };
+    NewFileCheck wholeSheet = [lastFile](const std::string& path) {
+      const std::string text = test::ReadWholeFile(path);
+      return text.find("FILE \"" + lastFile + "\"") != std::string::npos && text.ends_with("INDEX 01 00:00:00\n")
+                 ? ""
+                 : "a cut CUE sheet";
+    };
+    return std::vector<FinalFile>{{folder + "/Unknown album.log", "", wholeLog}, {folder + "/Unknown album.cue", "", wholeSheet}};
+  };
+  auto with = [](std::vector<FinalFile> finals, const std::vector<FinalFile>& more) {
+    finals.insert(finals.end(), more.begin(), more.end());
+    return finals;
+  };
   Scenario scenarios[] = {
       {"rip to WAV with a play list",
        rip("wav", {"--playlist", temp / "in/list.m3u"}),
-       {{temp / "wav/01.WAV", "an earlier rip", WholeWav(test::AddressedSectors(0, 300))},
-        {temp / "wav/02.WAV", "", WholeWav(test::AddressedSectors(300, 600))},
-        {temp / "wav/03.WAV", "", WholeWav(test::AddressedSectors(600, 900))},
-        {temp / "in/list.m3u", "earlier.WAV\n", nullptr, true}}},
+       with({{temp / "wav/01.WAV", "an earlier rip", WholeWav(test::AddressedSectors(0, 300))},
+             {temp / "wav/02.WAV", "", WholeWav(test::AddressedSectors(300, 600))},
+             {temp / "wav/03.WAV", "", WholeWav(test::AddressedSectors(600, 900))},
+             {temp / "in/list.m3u", "earlier.WAV\n", nullptr, true}},
+            sheets("wav", "03.WAV"))},
       {"rip to MP3",
        rip("mp3", {"--tracks", "1-2"}),
-       {{temp / "mp3/01.MP3", "an earlier rip", Mp3Of(trackSamples)}, {temp / "mp3/02.MP3", "", Mp3Of(trackSamples)}}},
+       with({{temp / "mp3/01.MP3", "an earlier rip", Mp3Of(trackSamples)}, {temp / "mp3/02.MP3", "", Mp3Of(trackSamples)}},
+            sheets("mp3", "02.MP3"))},
       {"rip to Ogg",
        rip("ogg", {"--tracks", "1-2"}),
-       {{temp / "ogg/01.ogg", "an earlier rip", OggOf(trackSamples)}, {temp / "ogg/02.ogg", "", OggOf(trackSamples)}}},
+       with({{temp / "ogg/01.ogg", "an earlier rip", OggOf(trackSamples)}, {temp / "ogg/02.ogg", "", OggOf(trackSamples)}},
+            sheets("ogg", "02.ogg"))},
   };
   for (Scenario& scenario : scenarios) KillAtRandomPoints(scenario, points);
 }

@@ -79,7 +79,10 @@ TEST(BatchSession, ARipOfTheCheckedTracksWritesTheirWavFiles) {
   ASSERT_TRUE(windows.RunUntilEnd(controller));
   ASSERT_TRUE(windows.model.finished());
   EXPECT_EQ(windows.model.successFiles(), (std::vector<std::string>{temp / "02.WAV", temp / "04.WAV"}));
-  EXPECT_EQ(test::FileNames(temp.Path()), (std::vector<std::string>{"02.WAV", "04.WAV"}));
+  // The rip log and the CUE sheet go beside the files, and the window learns of the log.
+  EXPECT_EQ(test::FileNames(temp.Path()),
+            (std::vector<std::string>{"02.WAV", "04.WAV", "Unknown album.cue", "Unknown album.log"}));
+  EXPECT_EQ(windows.model.ripLogPath(), temp / "Unknown album.log");
   const TocTrack& second = session.reading().tracks[1];
   EXPECT_EQ(std::filesystem::file_size(temp / "02.WAV"), 44 + uint64_t{second.Length()} * 2352);
 

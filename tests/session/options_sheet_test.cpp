@@ -208,6 +208,10 @@ Settings Distinctive(const Settings& base, const test::TempFolder& home, int var
   s.PlaybackOutput = 1 - variant;
   s.BufferSize = 14 + variant;
   s.DeviceType = 9 + variant;
+  s.ReadOffset = variant == 0 ? -667 : 1200;
+  s.SecureMode = flag(false);
+  s.SecureRetries = 7 + variant;
+  s.AccurateRipServer = "http://ar" + v + ".example/";
   s.TextColor = 1 + 10 * variant;
   s.TextSelColor = 2 + 10 * variant;
   s.BackgroundColor = 3 + 10 * variant;
@@ -323,6 +327,40 @@ TEST_F(OptionsSheetTest, TheTemporaryFolderFallsBackToTheOneOfTheOpeningAndNever
   }
 }
 
+// The spin boxes cannot show a number outside their range: the sheet opens and stores
+// its nearest end. A blank server turns the look-ups off.
+TEST_F(OptionsSheetTest, VerifiedRipSettingsAreClampedAndTheServerTrimmed) {
+  struct Case {
+    int32_t offset;
+    int32_t retries;
+    int shownOffset;
+    int shownRetries;
+  } cases[] = {{-5001, 0, -5000, 1}, {5001, 33, 5000, 32}, {-5000, 1, -5000, 1}, {5000, 32, 5000, 32},
+               {0, 4, 0, 4}};
+  for (const Case& c : cases) {
+    live.ReadOffset = c.offset;
+    live.SecureRetries = c.retries;
+    OptionsSheet sheet = Sheet();
+    EXPECT_EQ(sheet.cdRom.readOffset, c.shownOffset) << c.offset;
+    EXPECT_EQ(sheet.cdRom.secureRetries, c.shownRetries) << c.retries;
+    // As typed into the sheet's pages directly: stored clamped, never refused.
+    sheet.cdRom.readOffset = c.offset;
+    sheet.cdRom.secureRetries = c.retries;
+    OptionsAcceptance result = sheet.Accept(notice);
+    ASSERT_TRUE(result.accepted()) << c.offset;
+    EXPECT_EQ(result.settings->ReadOffset, c.shownOffset) << c.offset;
+    EXPECT_EQ(result.settings->SecureRetries, c.shownRetries) << c.retries;
+  }
+  for (auto [typed, stored] : {std::pair{"  \t ", ""}, {" http://127.0.0.1:8080/ar/\t", "http://127.0.0.1:8080/ar/"}}) {
+    OptionsSheet sheet = Sheet();
+    sheet.cdRom.accurateRipServer = typed;
+    OptionsAcceptance result = sheet.Accept(notice);
+    ASSERT_TRUE(result.accepted());
+    EXPECT_EQ(result.settings->AccurateRipServer, stored);
+  }
+  EXPECT_TRUE(notice.texts.empty());
+}
+
 TEST_F(OptionsSheetTest, MiscTextsAreCutToTheirEditsAndTheBlankKeepsAReplacement) {
   OptionsSheet sheet = Sheet();
   sheet.misc1.player = std::string(249, 'p') + "\xC3\xA9\xC3\xA9";
@@ -354,6 +392,10 @@ TEST(OptionsPagesTest, EnablingRulesFollowTheirBoxes) {
   EXPECT_FALSE(VbrControlsEnabled(mp3));
   mp3.enableVbr = true;
   EXPECT_TRUE(VbrControlsEnabled(mp3));
+  CdRomPage cdRom;
+  EXPECT_FALSE(SecureRetriesEnabled(cdRom));
+  cdRom.secureMode = true;
+  EXPECT_TRUE(SecureRetriesEnabled(cdRom));
 }
 
 TEST(OptionsPagesTest, SetDefaultRestoresTheColoursAndKeepsTheShadowBox) {

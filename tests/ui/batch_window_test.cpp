@@ -1,6 +1,10 @@
+#include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -20,6 +24,7 @@
 #include "ui/batch_window.h"
 #include "ui/child_widget.h"
 #include "ui/log_window.h"
+#include "ui/rip_log_window.h"
 
 using namespace sonvarek;
 using namespace std::chrono_literals;
@@ -253,6 +258,76 @@ class BatchWindowTest : public QObject {
     } else {
       QTRY_COMPARE(h.notice.texts.size(), size_t{1});
       QVERIFY(h.notice.texts[0].starts_with(FormatText(text::kCantOpenFolderAfterRip, h.home / "out", "")));
+    }
+  }
+
+  // A batch without verdicts shows none and no "View Rip Log..."; a rip's end shows
+  // one line per track under the pane's message, and the button opens the log read
+  // as UTF-8 in a read-only, fixed-pitch viewer.
+  void successPaneShowsVerdictsAndTheRipLog() {
+    Harness h;
+    auto window = h.Normalize(h.QuietFiles({"a.wav"}));
+    window->show();
+    QTRY_VERIFY_WITH_TIMEOUT(window->model().finished(), 30000);
+    auto* verdicts = Child<QListWidget>(*window, "verdictList");
+    auto* viewRipLog = Child<QPushButton>(*window, "viewRipLogButton");
+    QVERIFY(Child<QLabel>(*window, "successText")->isVisible());
+    QVERIFY(!verdicts->isVisible());
+    QVERIFY(!viewRipLog->isVisible());
+
+    const std::string log = h.home / "Sample Disc.log";
+    const std::string logText = "Sonvarek Maker rip log\n\nTrack  1\n  Copy CRC  0A1B2C3D\n  Titel \u00BBZw\u00F6lf\u00AB\n";
+    test::WriteWholeFile(log, logText);
+    auto end = std::make_shared<BatchEnd>();
+    end->files = {h.home / "01.WAV", h.home / "02.WAV"};
+    end->verdicts = {"Track 1: Accurately ripped (confidence 5) [0A1B2C3D] (AR v2)", "Track 2: Not accurately ripped",
+                     "Track 3: Not present in database", "Track 4: Not looked up", "Track 5: Not accurately ripped"};
+    end->ripLogPath = log;
+    window->sink()->Send({Message::BatchSucceeded, 0, 0, {}, end});
+
+    QCOMPARE(VisiblePane(*window), QString("successPane"));
+    QVERIFY(verdicts->isVisible());
+    QCOMPARE(verdicts->count(), 5);
+    for (int i = 0; i < 5; ++i) QCOMPARE(verdicts->item(i)->text(), Q(end->verdicts[size_t(i)]));
+    // A short disc's lines all show, without scrolling.
+    QTRY_VERIFY(verdicts->visualItemRect(verdicts->item(4)).bottom() < verdicts->viewport()->height());
+    QVERIFY(verdicts->geometry().top() > Child<QLabel>(*window, "successText")->geometry().bottom());
+    QVERIFY(viewRipLog->isVisible());
+    QCOMPARE(viewRipLog->text(), QString(text::kViewRipLogButton));
+
+    QTest::mouseClick(viewRipLog, Qt::LeftButton);
+    auto* viewer = window->findChild<RipLogWindow*>();
+    QVERIFY(viewer != nullptr);
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(viewer->windowModality(), Qt::WindowModal);
+    QCOMPARE(viewer->windowTitle(), QString("Rip Log - Sample Disc.log"));
+    QCOMPARE(viewer->text()->toPlainText(), QString::fromUtf8(logText));
+    QVERIFY(viewer->text()->isReadOnly());
+    QVERIFY(QFontInfo(viewer->text()->font()).fixedPitch());
+    QVERIFY(h.notice.texts.empty());
+    QPointer<RipLogWindow> closing(viewer);
+    Child<QDialogButtonBox>(*viewer, "buttons")->button(QDialogButtonBox::Close)->click();
+    QVERIFY(!viewer->isVisible());
+    QTRY_VERIFY(closing.isNull());  // deleted once closed
+    QVERIFY(window->isVisible());
+  }
+
+  // A rip log that cannot be read is told as an error, and no viewer opens.
+  void unreadableRipLogIsTold() {
+    Harness h;
+    auto window = h.Normalize(h.QuietFiles({"a.wav"}));
+    window->show();
+    QTRY_VERIFY_WITH_TIMEOUT(window->model().finished(), 30000);
+    for (const std::string& path : {h.home / "gone.log", h.home.Path()}) {
+      auto end = std::make_shared<BatchEnd>();
+      end->verdicts = {"Track 1: Not accurately ripped"};
+      end->ripLogPath = path;
+      window->sink()->Send({Message::BatchSucceeded, 0, 0, {}, end});
+      h.notice.texts.clear();
+      QTest::mouseClick(Child<QPushButton>(*window, "viewRipLogButton"), Qt::LeftButton);
+      QCOMPARE(h.notice.texts.size(), size_t{1});
+      QVERIFY2(h.notice.texts[0].starts_with(FormatText(text::kCantReadRipLog, path, "")), h.notice.texts[0].c_str());
+      QVERIFY(window->findChild<RipLogWindow*>() == nullptr);
     }
   }
 

@@ -93,10 +93,82 @@ class SettingsDialogsTest : public QObject {
       dialog.SetColour(OptionsDialog::Colour::Background, 0x123456);
       Child<QLineEdit>(dialog, "replacementEdit0")->setText("_");
       Child<QCheckBox>(dialog, "forceGenericDriverBox")->setChecked(true);
+      Child<QSpinBox>(dialog, "readOffsetSpin")->setValue(30);
+      Child<QCheckBox>(dialog, "secureModeBox")->setChecked(true);
+      Child<QSpinBox>(dialog, "secureRetriesSpin")->setValue(20);
+      Child<QLineEdit>(dialog, "accurateRipServerEdit")->clear();
       Child<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Cancel)->click();
     }));
     QVERIFY(program.session->settings() == before);
     QVERIFY(!std::filesystem::exists("/nowhere/else"));
+  }
+
+  // The CD-ROM page shows the verified-rip settings, Retries only with secure mode on,
+  // each reached by its mnemonic and by Tab in page order; OK stores the four.
+  void cdRomPageStoresTheVerifiedRipSettings() {
+    Program program(test::kSampleCue, std::string(kQuietRips) +
+                                          "[CDROM]\nReadOffset=667\nSecureRetries=9\n"
+                                          "[Verify]\nAccurateRipServer=http://127.0.0.1:9/ar/\n");
+    QVERIFY(RunModal<OptionsDialog>(program, Command::Options, [](OptionsDialog& dialog) {
+      dialog.ShowPage(OptionsPage::CdRom);
+      auto* offset = Child<QSpinBox>(dialog, "readOffsetSpin");
+      auto* secure = Child<QCheckBox>(dialog, "secureModeBox");
+      auto* retries = Child<QSpinBox>(dialog, "secureRetriesSpin");
+      auto* server = Child<QLineEdit>(dialog, "accurateRipServerEdit");
+      QCOMPARE(offset->text(), QString("667 samples"));
+      QCOMPARE(QPair(offset->minimum(), offset->maximum()), QPair(-5000, 5000));
+      QCOMPARE(QPair(retries->minimum(), retries->maximum()), QPair(1, 32));
+      QCOMPARE(retries->value(), 9);
+      QVERIFY(!secure->isChecked());
+      QVERIFY(!retries->isEnabled());
+      QCOMPARE(server->text(), QString("http://127.0.0.1:9/ar/"));
+
+      dialog.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&dialog));
+      QTest::keyClick(&dialog, Qt::Key_F, Qt::AltModifier);
+      QCOMPARE(QApplication::focusWidget(), offset);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), secure);
+      QTest::keyClick(secure, Qt::Key_Space);
+      QVERIFY(retries->isEnabled());
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), retries);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), server);
+      QTest::keyClick(&dialog, Qt::Key_I, Qt::AltModifier);
+      QCOMPARE(QApplication::focusWidget(), retries);
+      QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier);
+      QCOMPARE(QApplication::focusWidget(), server);
+
+      offset->setValue(-1234);
+      retries->setValue(32);
+      server->setText("http://127.0.0.1:8/other/");
+      ClickOk(dialog);
+    }));
+    const Settings& settings = program.session->settings();
+    QCOMPARE(settings.ReadOffset, -1234);
+    QCOMPARE(settings.SecureMode, 1);
+    QCOMPARE(settings.SecureRetries, 32);
+    QCOMPARE(settings.AccurateRipServer, std::string("http://127.0.0.1:8/other/"));
+  }
+
+  // Numbers from outside the spin boxes' ranges show, and are stored, as the nearest end.
+  void cdRomPageClampsNumbersOutsideItsRanges() {
+    Program program(test::kSampleCue, kQuietRips);
+    RecordingNotice notice;
+    for (auto [offset, retries, shownOffset, shownRetries] : {std::tuple{7000, 0, 5000, 1}, {-7000, 99, -5000, 32}}) {
+      Settings live = program.session->settings();
+      live.ReadOffset = offset;
+      live.SecureRetries = retries;
+      OptionsDialog dialog(live, {"drive"}, program.session->folders(), notice);
+      QCOMPARE(Child<QSpinBox>(dialog, "readOffsetSpin")->value(), shownOffset);
+      QCOMPARE(Child<QSpinBox>(dialog, "secureRetriesSpin")->value(), shownRetries);
+      ClickOk(dialog);
+      QVERIFY(dialog.accepted());
+      QCOMPARE(dialog.accepted()->ReadOffset, shownOffset);
+      QCOMPARE(dialog.accepted()->SecureRetries, shownRetries);
+    }
+    QVERIFY(notice.texts.empty());
   }
 
   // The first refusal in page order is told; its page shows with the focus on the

@@ -8,11 +8,13 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <cstdio>
 #include <functional>
 #include <string>
 
+#include "core/window_messages.h"
 #include "freedb/cddb_request.h"
 #include "session/program_session.h"
 #include "ui/batch_window.h"
@@ -22,6 +24,7 @@
 #include "ui/message_box_notice.h"
 #include "ui/options_dialog.h"
 #include "ui/query_window.h"
+#include "ui/rip_log_window.h"
 #include "ui/track_info_dialog.h"
 
 using namespace sonvarek;
@@ -34,6 +37,21 @@ class NoAutoRun final : public AutoRunSetting {
   std::optional<bool> ReadNever() override { return std::nullopt; }
   bool WriteNever(bool) override { return false; }
 };
+
+constexpr char kExampleRipLog[] =
+    "Sonvarek Maker rip log\n"
+    "\n"
+    "Drive:        Image drive (sample-disc.cue)\n"
+    "Read offset:  +667 samples\n"
+    "Secure mode:  on, 4 retries\n"
+    "\n"
+    "Track  1   Test CRC 5C1A9E07   Copy CRC 5C1A9E07   Accurately ripped (confidence 12)\n"
+    "Track  2   Test CRC 0D44B6F1   Copy CRC 0D44B6F1   Accurately ripped (confidence 12)\n"
+    "Track  3   Test CRC 9E0F3A22   Copy CRC 9E0F3A22   Accurately ripped (confidence 11)\n"
+    "Track  4   Test CRC 31B7C850   Copy CRC 31B7C850   Accurately ripped (confidence 12)\n"
+    "Track  5   Test CRC 7A0B1C2D   Copy CRC 7A0B1C2D   Not accurately ripped\n"
+    "\n"
+    "1 track not verified\n";
 
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 60000) {
   QElapsedTimer timer;
@@ -118,6 +136,30 @@ int main(int argc, char** argv) {
   Save(batch, out + "/batch-progress.png");
   if (!WaitFor([&] { return batch->model().finished(); })) return 1;
   Save(batch, out + "/batch-success.png");
+
+  // The same pane at the end of a verified rip of the whole disc, and its rip log. The
+  // end is handed over as the rip worker hands it, so the picture needs no database.
+  const std::string ripLog = session.folders().programFolder + "/Sample Disc.log";
+  if (FILE* file = std::fopen(ripLog.c_str(), "w")) {
+    std::fputs(kExampleRipLog, file);
+    std::fclose(file);
+  }
+  auto end = std::make_shared<BatchEnd>();
+  end->files = batch->model().successFiles();
+  end->folder = batch->model().successFolder();
+  end->verdicts = {"Track 1: Accurately ripped (confidence 12) [5C1A9E07] (AR v2)",
+                   "Track 2: Accurately ripped (confidence 12) [0D44B6F1] (AR v2)",
+                   "Track 3: Accurately ripped (confidence 11) [9E0F3A22] (AR v1)",
+                   "Track 4: Accurately ripped (confidence 12) [31B7C850] (AR v2)",
+                   "Track 5: Not accurately ripped"};
+  end->ripLogPath = ripLog;
+  batch->sink()->Send({Message::BatchSucceeded, 0, 0, {}, end});
+  Save(batch, out + "/batch-success-verified.png");
+  batch->findChild<QPushButton*>("viewRipLogButton")->click();
+  auto* ripLogWindow = batch->findChild<RipLogWindow*>();
+  if (!ripLogWindow) return 1;
+  Save(ripLogWindow, out + "/rip-log.png");
+  ripLogWindow->close();
   batch->close();
 
   // The options sheet, page by page, and the two information dialogs.
