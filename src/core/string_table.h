@@ -183,6 +183,8 @@ inline constexpr CliOptionText kEnvironment[] = {
     {"SONVAREK_HOME", "the program folder, where --home is not given"},
     {"SONVAREK_CD_IMAGE", "':'-separated CUE sheets that appear as drives, after the real ones"},
     {"SONVAREK_CD_BAD_SECTORS", "sectors of the disc images that read as errors, for example 1000-1010,5000"},
+    {"SONVAREK_CD_FLAKY_SECTORS", "sectors of the disc images that read as new noise every time, for example 1200,7000*2"},
+    {"SONVAREK_ACCURATERIP_SERVER", "the AccurateRip server in place of the setting; empty: no look-ups"},
 };
 inline constexpr char kCliSynopsisSettings[] = "settings";
 inline constexpr char kCliSummarySettings[] = "print the effective settings in Settings.ini form";
