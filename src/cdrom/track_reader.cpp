@@ -27,7 +27,7 @@ uint32_t SectorCrc(const uint8_t* sector) { return Crc32Of({sector, kSectorBytes
 
 }  // namespace
 
-TrackReader::TrackReader(CSCSIDriver& drive, ReadPolicy policy, uint32_t start, uint32_t end)
+TrackReader::TrackReader(CSCSIDriver& drive, const ReadPolicy& policy, uint32_t start, uint32_t end)
     : drive_(drive), policy_(policy) {
   if (policy_.blockSectors < 1) policy_.blockSectors = 1;
   if (policy_.retries < 1) policy_.retries = 1;

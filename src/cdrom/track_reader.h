@@ -37,7 +37,7 @@ class TrackReader {
   enum class Pass { Plain, Test, Copy };
 
   // The track's output sectors are [start, end).
-  TrackReader(CSCSIDriver& drive, ReadPolicy policy, uint32_t start, uint32_t end);
+  TrackReader(CSCSIDriver& drive, const ReadPolicy& policy, uint32_t start, uint32_t end);
 
   // False when the buffers cannot be had.
   bool Allocate();
