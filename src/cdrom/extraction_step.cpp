@@ -9,6 +9,7 @@
 
 #include "cdrom/scsi_driver.h"
 #include "cdrom/track_reader.h"
+#include "cdrom/track_sums.h"
 #include "core/output_naming.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
@@ -87,6 +88,7 @@ class Extraction {
   RipTrackReport* report_;  // none for a batch made without a rip report
   std::unique_ptr<TrackReader> reader_;
   std::optional<AccurateRipChecksum> checksum_;
+  TrackSums::Result sums_;
   uint32_t testCrc_ = 0;
   uint32_t copyCrc_ = 0;
   uint32_t bufferSectors_ = 26;
@@ -97,7 +99,6 @@ class Extraction {
   std::string outputPath_;   // the final or the temporary path
   std::string writtenPath_;  // where the bytes are until the output is complete
   uint32_t written_ = 0;
-  PeakMeter peak_;
   SteadyClock::time_point loopStart_;
   bool keepTemporary_ = false;
 };
@@ -233,7 +234,8 @@ Extraction::LoopEnd Extraction::ReadPass(TrackReader::Pass pass) {
   // Test and copy shows its two passes as the two halves of the bar.
   const uint64_t share = pass == TrackReader::Pass::Plain ? 1000 : 500;
   const uint64_t base = pass == TrackReader::Pass::Copy ? 500 : 0;
-  Crc32 crc;
+  // What is read is summed beside the reading; the test pass needs only its CRC.
+  TrackSums sums(writes ? checksum_ : std::nullopt);
   for (uint32_t sector = start; sector < end;) {
     if (batch_.StopIfCancelled()) return LoopEnd::Cancelled;
     uint32_t count = std::min(end - sector, bufferSectors_);
@@ -242,21 +244,24 @@ Extraction::LoopEnd Extraction::ReadPass(TrackReader::Pass pass) {
       return LoopEnd::Failed;
     }
     std::span<const uint8_t> audio(buffer_.data(), static_cast<size_t>(count) * kCdSectorBytes);
-    crc.Add(audio);
     if (writes) {
-      peak_.Add(audio.data(), audio.size());
-      if (checksum_) checksum_->Add(audio);
       if (!Output().WriteAll(audio.data(), audio.size())) {
         LogFileError();
         return LoopEnd::Failed;
       }
       written_ += static_cast<uint32_t>(audio.size());
     }
+    sums.Add(buffer_, audio.size());  // buffer_ is another buffer from here on
     uint64_t progress = base + (static_cast<uint64_t>(sector - start) * share) / (end - start);
     batch_.PostProgress(Message::ExtractProgress, static_cast<int64_t>(progress), MillisecondsSince(loopStart_));
     sector += count;
   }
-  (writes ? copyCrc_ : testCrc_) = crc.Value();
+  if (!writes) {
+    testCrc_ = sums.Finish().crc;
+    return LoopEnd::Completed;
+  }
+  sums_ = sums.Finish();
+  copyCrc_ = sums_.crc;
   return LoopEnd::Completed;
 }
 
@@ -265,13 +270,13 @@ void Extraction::FillReport() {
   const ReadFindings& findings = reader_->Findings();
   report_->startSector = job_.startSector;
   report_->endSector = job_.endSector;
-  report_->peak = static_cast<uint16_t>(std::min<int32_t>(peak_.Peak(), 32768));
+  report_->peak = static_cast<uint16_t>(std::min<int32_t>(sums_.peak, 32768));
   report_->copyCrc = copyCrc_;
   report_->tested = settings_.SecureMode != 0;
   report_->testCrc = testCrc_;
   if (checksum_) {
-    report_->accurateRipV1 = checksum_->V1();
-    report_->accurateRipV2 = checksum_->V2();
+    report_->accurateRipV1 = sums_.v1;
+    report_->accurateRipV2 = sums_.v2;
   }
   report_->c2Used = findings.c2Used;
   report_->suspiciousSectors = findings.suspicious;
@@ -294,7 +299,7 @@ bool Extraction::FinishFile() {
 }
 
 bool Extraction::Normalize() {
-  double factor = NormalizeFactor(settings_.NormalizeRatio, peak_.Peak());
+  double factor = NormalizeFactor(settings_.NormalizeRatio, sums_.peak);
   if (factor == 0.0) return true;  // nothing but silence
   std::string shown = batch_.noTemporaryFile() ? outputPath_ : std::string(text::kTemporaryWaveFile);
   if (batch_.progressWindow != nullptr) batch_.progressWindow->Send({Message::JobPhase, Wire(JobPhaseCode::Normalizing), 0, shown, {}});
