@@ -10,8 +10,8 @@ constexpr size_t kMostQueued = 4;  // blocks waiting, at most: the memory stays 
 
 }  // namespace
 
-TrackSums::TrackSums(std::optional<AccurateRipChecksum> checksum)
-    : checksum_(std::move(checksum)), thread_([this] { Run(); }) {}
+TrackSums::TrackSums(const std::optional<AccurateRipChecksum>& checksum)
+    : checksum_(checksum), thread_([this] { Run(); }) {}
 
 TrackSums::~TrackSums() {
   {

@@ -25,7 +25,7 @@ class TrackSums {
     int32_t peak = 0;
   };
 
-  explicit TrackSums(std::optional<AccurateRipChecksum> checksum);
+  explicit TrackSums(const std::optional<AccurateRipChecksum>& checksum);
   ~TrackSums();
   TrackSums(const TrackSums&) = delete;
   TrackSums& operator=(const TrackSums&) = delete;
