@@ -6,7 +6,7 @@
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "jobs/mp3_config_record.h"
-#include "jobs/mp3_encoding_step.h"
+#include "jobs/mp3_encoder.h"
 #include "session/batch_session.h"
 
 namespace sonvarek {

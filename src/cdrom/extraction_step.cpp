@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "cdrom/rip_context.h"
 #include "cdrom/scsi_driver.h"
 #include "cdrom/track_reader.h"
 #include "cdrom/track_sums.h"
@@ -15,7 +16,7 @@
 #include "core/text_format.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
-#include "jobs/mp3_encoding_step.h"
+#include "jobs/step_files.h"
 #include "jobs/wav_file.h"
 #include "jobs/wav_normalizer.h"
 #include "platform/buffer_resize.h"
@@ -30,8 +31,8 @@ namespace {
 // Everything one extraction holds: the output file, the buffer and what was read.
 class Extraction {
  public:
-  explicit Extraction(ConversionBatch& batch)
-      : batch_(batch), job_(batch.CurrentJob()), settings_(batch.settings), report_(ReportOf(batch)) {}
+  Extraction(ConversionBatch& batch, RipContext& rip)
+      : batch_(batch), rip_(rip), job_(batch.CurrentJob()), settings_(batch.settings), report_(rip.CurrentTrack(batch)) {}
   // An output that did not complete never takes its name (the staged file goes with
   // it), and a temporary WAV file that nothing will encode is removed.
   ~Extraction() {
@@ -58,10 +59,6 @@ class Extraction {
   void NoteFinding(uint32_t sector, bool skipped);
   void FillReport();
   bool ReadOneBlock(uint32_t sector, uint32_t count);
-  static RipTrackReport* ReportOf(ConversionBatch& batch) {
-    if (!batch.ripReport || batch.currentJob >= batch.ripReport->tracks.size()) return nullptr;
-    return &batch.ripReport->tracks[batch.currentJob];
-  }
   bool FinishFile();
   bool Normalize();
   bool Complete();
@@ -70,9 +67,7 @@ class Extraction {
   void LogFileError() {
     LogFileError(Output().ErrorText());
   }
-  void LogFileError(const std::string& text) const {
-    Log(FileErrorLine(text));
-  }
+  void LogFileError(const std::string& text) const { sonvarek::LogFileError(batch_, text); }
   void Drop() {
     file_.Close();
     staged_.Discard();
@@ -83,6 +78,7 @@ class Extraction {
   }
 
   ConversionBatch& batch_;
+  RipContext& rip_;
   ConversionJob& job_;
   const Settings& settings_;
   RipTrackReport* report_;  // none for a batch made without a rip report
@@ -121,10 +117,7 @@ bool Extraction::HasFreeSpace() {
     return false;
   }
   const std::string& where = batch_.noTemporaryFile() ? settings_.effectiveOutputFolder : batch_.temporaryPath;
-  FreeSpaceCheck check = CheckFreeDiskSpace(where, needed, *batch_.diskSpace);
-  if (check.enough) return true;
-  Log(FormatLogLine(logformat::kErrorNotEnoughSpace, check.folder));
-  return false;
+  return HasFreeSpaceFor(batch_, where, needed);
 }
 
 bool Extraction::AllocateBuffer() {
@@ -136,8 +129,8 @@ bool Extraction::AllocateBuffer() {
 
 bool Extraction::ReadOneBlock(uint32_t sector, uint32_t count) {
   CDDAReadRequest request{sector, count, count * kCdSectorBytes, buffer_.data()};
-  if (batch_.drive->ReadCDDA(request) != 0) return true;
-  Log(FormatLogLine(logformat::kErrorSystem, batch_.drive->LastErrorText()));
+  if (rip_.drive().ReadCDDA(request) != 0) return true;
+  Log(FormatLogLine(logformat::kErrorSystem, rip_.drive().LastErrorText()));
   return false;
 }
 
@@ -181,16 +174,16 @@ bool Extraction::PrepareReader() {
   policy.skipErrors = settings_.BoolSkipError != 0;
   policy.secure = secure;
   policy.retries = settings_.SecureRetries;
-  policy.leadOut = report_ != nullptr && batch_.ripReport->leadOut != 0 ? batch_.ripReport->leadOut : UINT32_MAX;
+  policy.leadOut = report_ != nullptr && rip_.report()->leadOut != 0 ? rip_.report()->leadOut : UINT32_MAX;
   policy.blockSectors = bufferSectors_;
-  reader_ = std::make_unique<TrackReader>(*batch_.drive, policy, job_.startSector, job_.endSector);
+  reader_ = std::make_unique<TrackReader>(rip_.drive(), policy, job_.startSector, job_.endSector);
   reader_->onFinding = [this](uint32_t sector, bool skipped) { NoteFinding(sector, skipped); };
   if (!reader_->Allocate()) {
     Log(FormatLogLine(logformat::kErrorOutOfMemory));
     return false;
   }
   if (report_ == nullptr) return true;
-  const RipReport& disc = *batch_.ripReport;
+  const RipReport& disc = *rip_.report();
   int firstAudio = 0;
   int lastAudio = 0;
   for (const RipTocTrack& track : disc.toc) {
@@ -333,7 +326,7 @@ int Extraction::Run() {
     TrimSilence(job_.startSector, job_.endSector, static_cast<uint32_t>(settings_.LeadingFrame),
                 static_cast<uint32_t>(settings_.TrailingFrame));
   }
-  if (batch_.drive == nullptr || !PrepareTemporaryFile() || !HasFreeSpace() || !AllocateBuffer() || !PrepareReader() ||
+  if (!PrepareTemporaryFile() || !HasFreeSpace() || !AllocateBuffer() || !PrepareReader() ||
       !LeadInRead() || !OpenOutput()) {
     return 0;
   }
@@ -374,8 +367,8 @@ void TrimSilence(uint32_t& startSector, uint32_t& endSector, uint32_t leading, u
   endSector = trailing > endSector - earliestEnd ? earliestEnd : endSector - trailing;
 }
 
-int ExtractTrack(ConversionBatch& batch) {
-  Extraction extraction(batch);
+int ExtractTrack(ConversionBatch& batch, RipContext& rip) {
+  Extraction extraction(batch, rip);
   return extraction.Run();
 }
 

@@ -3,11 +3,12 @@
 #include <cstdint>
 
 #include "jobs/conversion_batch.h"
-#include "jobs/mp3_encoder_library.h"
 
 namespace sonvarek {
 
-// The extraction step of a CD rip: reads the current job's track from the batch's
+class RipContext;
+
+// The extraction step of a CD rip: reads the current job's track from the rip's
 // drive in blocks of BufferSize sectors into a WAV file — the final output (named
 // by the naming rule) when the batch writes WAV, else a new "PW" temporary file
 // whose path goes to batch.temporaryPath. Trims DeleteSilence's sectors, checks the
@@ -18,7 +19,8 @@ namespace sonvarek {
 // Returns 1 when the track was extracted or the user cancelled (then `cancelled` is
 // set), 0 after a logged error. A WAV output takes its name only when complete;
 // after a cancel or an error nothing of the track is left, temporary file included.
-int ExtractTrack(ConversionBatch& batch);
+// The track's checksums and findings go to the rip's report entry, when it has one.
+int ExtractTrack(ConversionBatch& batch, RipContext& rip);
 
 // The silence trimming of DeleteSilence: the start moves forward by `leading`
 // sectors but not past end − 75, then the end moves back by `trailing` sectors but

@@ -10,14 +10,15 @@
 namespace sonvarek {
 
 std::unique_ptr<ConversionBatch> MakeRipBatch(const DiscRecord& disc, const std::vector<int>& checkedTracks,
-                                              const Settings& settings, CSCSIDriver& drive) {
-  if (checkedTracks.empty()) return nullptr;
+                                              const Settings& settings, std::shared_ptr<RipContext> rip) {
+  if (checkedTracks.empty() || !rip) return nullptr;
+  CSCSIDriver& drive = rip->drive();
   drive.StopUnit();
   drive.SetOptions(settings);  // the worker reads the copy taken now
   auto batch = std::make_unique<ConversionBatch>();
   batch->kind = BatchKind::CdRip;
   batch->outputFormat = OutputFormatOf(settings);
-  batch->drive = &drive;
+  batch->rip = std::move(rip);
   batch->settings = settings;
   for (int track : checkedTracks) {
     if (track < 1 || track >= disc.entryCount || track >= kDiscEntries) continue;
@@ -56,8 +57,9 @@ const char* FormatName(OutputFormat format) {
 
 }  // namespace
 
-void AttachRipReport(ConversionBatch& batch, const DiscRecord& disc, const DiscTOC& lbaToc, const CSCSIDriver& drive) {
-  auto report = std::make_shared<RipReport>();
+void AttachRipReport(RipContext& rip, const ConversionBatch& batch, const DiscRecord& disc, const DiscTOC& lbaToc) {
+  const CSCSIDriver& drive = rip.drive();
+  auto report = std::make_unique<RipReport>();
   const Settings& settings = batch.settings;
   report->programVersion = SONVAREK_VERSION;
   const TagSet& whole = disc.entries[0];
@@ -90,7 +92,7 @@ void AttachRipReport(ConversionBatch& batch, const DiscRecord& disc, const DiscT
     track.endSector = job.endSector;
     report->tracks.push_back(std::move(track));
   }
-  batch.ripReport = std::move(report);
+  rip.AttachReport(std::move(report));
 }
 
 }  // namespace sonvarek

@@ -79,9 +79,7 @@ std::string LogFolder(const ConversionBatch& batch, const RipReport& report) {
 
 }  // namespace
 
-int FinishRip(ConversionBatch& batch) {
-  if (!batch.ripReport) return 1;
-  RipReport& report = *batch.ripReport;
+int FinishRip(ConversionBatch& batch, RipReport& report) {
   // A rip that made no file leaves nothing to describe beside the job log.
   const bool madeFiles = std::any_of(report.tracks.begin(), report.tracks.end(),
                                      [](const RipTrackReport& track) { return !track.outputPath.empty(); });

@@ -49,17 +49,16 @@ class TemporaryWavOfJob {
   ConversionBatch& batch_;
 };
 
-// The rip report learns where the track's file went, or that it failed or was cancelled.
+// The CD side learns how the track's job ended.
 Next NoteTrackOutcome(ConversionBatch& batch, Next next) {
-  if (!batch.ripReport || batch.currentJob >= batch.ripReport->tracks.size()) return next;
-  RipTrackReport& track = batch.ripReport->tracks[batch.currentJob];
+  if (!batch.rip) return next;
+  RipJobEnd end = RipJobEnd::Done;
   if (batch.cancelled) {
-    track.result = TrackRipResult::Cancelled;
+    end = RipJobEnd::Cancelled;
   } else if (next == Next::Fail) {
-    track.result = TrackRipResult::Failed;
-  } else {
-    track.outputPath = batch.CurrentJob().outputPath;
+    end = RipJobEnd::Failed;
   }
+  batch.rip->JobEnded(batch, end);
   return next;
 }
 
@@ -80,7 +79,7 @@ Next RipJob(ConversionBatch& batch, const StepTable& steps) { return NoteTrackOu
 // A rip's look-up, log and CUE sheet come last, also after a failure or a cancel: the
 // log then says what went wrong. A log that cannot be written fails the batch.
 void EndRip(ConversionBatch& batch, const StepTable& steps, bool succeeded) {
-  if (batch.kind == BatchKind::CdRip && batch.ripReport && steps.finishRip && steps.finishRip(batch) == 0) {
+  if (batch.kind == BatchKind::CdRip && steps.finishRip && steps.finishRip(batch) == 0) {
     succeeded = false;
   }
   End(batch, succeeded);

@@ -12,8 +12,9 @@ namespace sonvarek {
 
 // Runs a batch to its end on the calling thread, in the step order of its kind,
 // and ends it with exactly one BatchSucceeded or BatchFailed sent to the progress
-// window (wParam: the batch's address, valid while the message is handled). A
-// cancel ends the batch as a success after the step that saw it.
+// window; a success carries the batch's end (BatchEnd) as its payload, since the
+// batch itself is released as soon as it ends. A cancel ends the batch as a success
+// after the step that saw it.
 void RunBatch(ConversionBatch& batch, const StepTable& steps);
 
 // The worker's nice value for `ThreadPriority` 0..4 (lowest … highest: +10, +5,

@@ -1,25 +1,24 @@
 #include "jobs/conversion_batch.h"
 
 #include "core/output_naming.h"
-#include "core/string_table.h"
-#include "core/text_format.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_decoding_step.h"
-#include "jobs/mp3_encoding_step.h"
-#include "jobs/ogg_encoding_step.h"
+#include "jobs/mp3_encoder.h"
+#include "jobs/ogg_encoder.h"
 #include "jobs/wav_normalizer.h"
 
 namespace sonvarek {
 namespace {
 
-// A step not built yet. (A rip's temporary WAV file goes with its job in the worker.)
-JobStep Unavailable(const char* what) {
-  return [what](ConversionBatch& batch) {
-    batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string(what)));
-    return 0;
-  };
+// A rip whose batch has no CD side cannot read a track.
+int ExtractFromRip(ConversionBatch& batch) {
+  if (batch.rip) return batch.rip->Extract(batch);
+  batch.Log(FormatLogLine(logformat::kErrorStepUnavailable, std::string("CD extraction")));
+  return 0;
 }
+
+int FinishOfRip(ConversionBatch& batch) { return batch.rip ? batch.rip->Finish(batch) : 1; }
 
 }  // namespace
 
@@ -45,12 +44,7 @@ std::shared_ptr<const BatchEnd> MakeBatchEnd(const ConversionBatch& batch) {
     end->folder = job.outputFolder;
   }
   if (batch.settings.bOpenOutputFolder != 0) end->folderToOpen = batch.settings.OutputFolder;
-  if (batch.ripReport) {
-    for (const RipTrackReport& track : batch.ripReport->tracks) {
-      if (!track.verdict.empty()) end->verdicts.push_back(FormatText(text::kTrackVerdict, track.number, track.verdict));
-    }
-    end->ripLogPath = batch.ripReport->logPath;
-  }
+  if (batch.rip) batch.rip->DescribeEnd(*end);
   return end;
 }
 
@@ -62,13 +56,14 @@ std::optional<std::string> TrackOutputPath(ConversionBatch& batch, const Convers
   return path;
 }
 
-StepTable ProgramSteps(const Mp3EncoderLibrary* library, JobStep extract) {
+StepTable ProgramSteps(const Mp3EncoderLibrary* library) {
   StepTable steps;
-  steps.extract = extract ? std::move(extract) : Unavailable("CD extraction");
+  steps.extract = ExtractFromRip;
   steps.encodeMp3 = Mp3EncodingStep(library);
   steps.encodeOgg = OggEncodingStep();
   steps.decode = Mp3DecodingStep();
   steps.normalize = [](ConversionBatch& batch) { return NormalizeWavFile(batch.CurrentJob().sourceName, batch); };
+  steps.finishRip = FinishOfRip;
   return steps;
 }
 

@@ -9,16 +9,15 @@
 #include <vector>
 
 #include "core/records.h"
-#include "core/rip_report.h"
 #include "core/settings.h"
 #include "core/window_messages.h"
+#include "jobs/rip_hooks.h"
 #include "platform/disk_space.h"
 #include "platform/manual_reset_event.h"
 #include "platform/message_sink.h"
 
 namespace sonvarek {
 
-class CSCSIDriver;
 class Mp3EncoderLibrary;
 
 // What a batch does with its jobs.
@@ -37,19 +36,19 @@ struct ConversionBatch {
   OutputFormat outputFormat = OutputFormat::Mp3;  // of a rip, fixed when the batch is made
   MessageSink* progressWindow = nullptr;  // the batch window: phases and progress
   MessageSink* mainWindow = nullptr;      // log lines and the selected track row
-  std::string temporaryPath;              // the current track's temporary WAV file
+  std::string temporaryPath;              // a rip's current temporary WAV file, made by its extraction
   std::shared_ptr<ManualResetEvent> cancelEvent = std::make_shared<ManualResetEvent>();
   std::vector<ConversionJob> jobs;
   size_t currentJob = 0;                  // index into jobs
   bool cancelled = false;                 // a step saw the cancel event; the worker stops after it
-  CSCSIDriver* drive = nullptr;           // CD rips only
   Settings settings;                      // a copy: the worker never reads what the windows change
   const DiskSpaceProbe* diskSpace = &SystemDiskSpaceProbe();
   // Released with the batch: a window that may be destroyed before its worker ends
   // keeps the message end that the worker still holds alive through this.
   std::shared_ptr<const void> windowKeepAlive;
-  // CD rips only: what the rip log and the CUE sheet will say, filled as tracks are read.
-  std::shared_ptr<RipReport> ripReport;
+  // CD rips only: the CD side (the drive, the rip report), which reads each track and
+  // writes the rip log and CUE sheet at the end.
+  std::shared_ptr<RipHooks> rip;
 
   // The kind and the format say what the batch flags of the windows' design say.
   bool fromFiles() const { return kind != BatchKind::CdRip; }
@@ -106,9 +105,9 @@ struct StepTable {
   JobStep finishRip;
 };
 
-// The program's one step table: every step built so far, the MP3 step bound to
-// `library` (none: each MP3 step fails to initialise) and the CD layer's extraction
-// step when given. Steps not built yet log that they are not available and fail.
-StepTable ProgramSteps(const Mp3EncoderLibrary* library, JobStep extract = {});
+// The program's one step table, the MP3 step bound to `library` (none: each MP3
+// step fails to initialise). A rip's extraction and finish are its batch's RipHooks;
+// a rip batch without them logs that CD extraction is not available and fails.
+StepTable ProgramSteps(const Mp3EncoderLibrary* library);
 
 }  // namespace sonvarek

@@ -173,6 +173,11 @@ OpenedWav OpenWavForReader(WavReader reader, const std::string& path) {
   if (!fileSize || file.Read(riff, sizeof riff) != static_cast<int64_t>(sizeof riff)) {
     return Refused(WavOpenStatus::CantRead, FormatLogLine(logformat::kWavCantRead, path));
   }
+  // The encoders cannot read a file too short for even the canonical header, whatever
+  // its first bytes look like.
+  if (IsEncoder(reader) && static_cast<uint64_t>(*fileSize) < kWavHeaderSize) {
+    return Refused(WavOpenStatus::CantRead, FormatLogLine(logformat::kWavCantRead, path));
+  }
   if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(&riff[8], "WAVE", 4) != 0) {
     return Refused(WavOpenStatus::Unsupported, FormatLogLine(logformat::kWavUnsupported, path));
   }

@@ -8,6 +8,7 @@
 
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
+#include "jobs/progress_fraction.h"
 #include "jobs/wav_file.h"
 #include "platform/staged_file.h"
 #include "platform/ticks.h"
@@ -18,11 +19,6 @@ namespace {
 // A pass's progress: thousandths done, and milliseconds since the pass began.
 WindowMessage Progress(int64_t thousandths, SteadyClock::time_point start) {
   return {Message::ExtractProgress, thousandths, MillisecondsSince(start), {}, {}};
-}
-
-int64_t Thousandths(uint64_t blocks, uint64_t totalBlocks) {
-  if (totalBlocks == 0) return 1000;
-  return static_cast<int64_t>(std::min<uint64_t>(blocks * 1000 / totalBlocks, 1000));
 }
 
 // Every possible sample's scaled value, so the per-sample work is one look-up.
@@ -108,7 +104,7 @@ PassResult ScaleBlocks(File& input, ScaleTarget target, const std::string& path,
   };
   auto report = [&](uint64_t blocks) {
     if (window == nullptr || blocks % pass.progressEvery != 0) return;
-    WindowMessage progress = Progress(Thousandths(blocks, totalBlocks), start);
+    WindowMessage progress = Progress(ProgressThousandths(blocks, totalBlocks), start);
     if (pass.sendProgress) {
       window->Send(std::move(progress));
     } else {
@@ -181,7 +177,7 @@ PassResult FindPeak(File& file, const std::string& path, uint64_t dataSize, Conv
   };
   auto report = [&](uint64_t blocks) {
     if (batch.progressWindow == nullptr || blocks % 50 != 0) return;
-    batch.progressWindow->Send(Progress(Thousandths(blocks, totalBlocks), start));
+    batch.progressWindow->Send(Progress(ProgressThousandths(blocks, totalBlocks), start));
   };
   return ForEachBlock(file, path, dataSize, batch, measure, report);
 }

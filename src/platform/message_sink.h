@@ -17,8 +17,8 @@ struct MessagePayload {
   virtual ~MessagePayload() = default;
 };
 
-// One message: its number, two integers and an owned text (the heap buffers that
-// travelled with the original messages become a string the receiver owns).
+// One message: its number, two integers, a text the receiver owns once it arrives,
+// and an optional payload for values larger than a text (a batch's end).
 struct WindowMessage {
   WindowMessage() = default;
   WindowMessage(Message id, int64_t wParam, int64_t lParam, std::string text = {},

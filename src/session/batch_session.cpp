@@ -2,9 +2,8 @@
 
 #include <filesystem>
 
-#include "cdrom/extraction_step.h"
 #include "cdrom/rip_batch.h"
-#include "cdrom/rip_finish.h"
+#include "cdrom/rip_context.h"
 #include "platform/folders.h"
 
 namespace sonvarek {
@@ -34,17 +33,15 @@ std::unique_ptr<ConversionBatch> MakeFileBatch(BatchKind kind, const std::vector
 
 std::unique_ptr<ConversionBatch> MakeRipBatch(DiscSession& session, const Settings& settings) {
   if (session.driver() == nullptr) return nullptr;
-  std::unique_ptr<ConversionBatch> batch =
-      MakeRipBatch(session.disc(), session.tracks().CheckedTracks(), settings, *session.driver());
+  auto rip = std::make_shared<RipContext>(*session.driver());
+  std::unique_ptr<ConversionBatch> batch = MakeRipBatch(session.disc(), session.tracks().CheckedTracks(), settings, rip);
   if (!batch) return nullptr;
-  AttachRipReport(*batch, session.disc(), session.toc(), *session.driver());
-  if (std::optional<DiscIdInfo> freedb = session.ComputeIds().freedb) batch->ripReport->freedbId = freedb->discId;
+  AttachRipReport(*rip, *batch, session.disc(), session.toc());
+  if (std::optional<DiscIdInfo> freedb = session.ComputeIds().freedb) rip->report()->freedbId = freedb->discId;
   return batch;
 }
 
-BatchController::BatchController(const Mp3EncoderLibrary& library) : steps_(ProgramSteps(&library, ExtractTrack)) {
-  steps_.finishRip = FinishRip;
-}
+BatchController::BatchController(const Mp3EncoderLibrary& library) : steps_(ProgramSteps(&library)) {}
 
 bool BatchController::Start(std::unique_ptr<ConversionBatch> batch, MessageSink& batchWindow,
                             MessageSink& mainWindow) {

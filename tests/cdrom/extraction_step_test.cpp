@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "cdrom/rip_context.h"
 #include "cdrom/scsi_driver_image.h"
 #include "platform/recording_message_sink.h"
 #include "support/log_line.h"
@@ -47,7 +48,7 @@ class ExtractionTest : public ::testing::Test {
 
     batch.progressWindow = &window;
     batch.mainWindow = &main;
-    batch.drive = driver.get();
+    rip = std::make_unique<RipContext>(*driver);
     batch.kind = BatchKind::CdRip;
     batch.settings.effectiveOutputFolder = temp / "out/";
     batch.settings.OutputFolder = temp / "out";
@@ -83,6 +84,7 @@ class ExtractionTest : public ::testing::Test {
   static constexpr uint32_t kDiscSectors = 400;
   test::TempFolder temp;
   Settings driverSettings;
+  std::unique_ptr<RipContext> rip;
   std::unique_ptr<CSCSIDriverImage> driver;
   RecordingMessageSink window;
   RecordingMessageSink main;
@@ -93,7 +95,7 @@ TEST_F(ExtractionTest, AWavOutputHoldsExactlyTheTracksSectorsReadInBufferSizedBl
   AddJob(2, 10, 110);
   batch.outputFormat = OutputFormat::Wav;
   batch.settings.BufferSize = 26;
-  ASSERT_EQ(ExtractTrack(batch), 1);
+  ASSERT_EQ(ExtractTrack(batch, *rip), 1);
 
   const ConversionJob& job = batch.jobs[0];
   EXPECT_EQ(job.outputPath, temp / "out/02-Song 2.WAV");
@@ -112,7 +114,7 @@ TEST_F(ExtractionTest, AWavOutputHoldsExactlyTheTracksSectorsReadInBufferSizedBl
 TEST_F(ExtractionTest, ATemporaryFileIsKeptForTheEncoderAfterSuccess) {
   AddJob(2, 10, 110);
   batch.outputFormat = OutputFormat::Mp3;
-  ASSERT_EQ(ExtractTrack(batch), 1);
+  ASSERT_EQ(ExtractTrack(batch, *rip), 1);
   EXPECT_EQ(fs::path(batch.temporaryPath).parent_path(), fs::path(temp / "tmp"));
   EXPECT_EQ(fs::path(batch.temporaryPath).filename().string().substr(0, 2), "PW");
   EXPECT_EQ(test::ReadWholeFile(batch.temporaryPath).substr(44), Sectors(10, 110));
@@ -126,7 +128,7 @@ TEST_F(ExtractionTest, TheLeadInReadStartsAtSectorZeroForAnEarlyTrack) {
   driver->Drive()->SetBadSectors(bad);
   AddJob(2, 10, 110);
   batch.outputFormat = OutputFormat::Mp3;
-  EXPECT_EQ(ExtractTrack(batch), 0);
+  EXPECT_EQ(ExtractTrack(batch, *rip), 0);
   ASSERT_EQ(Log().size(), 1u);
   EXPECT_NE(Log()[0].find("Error: "), std::string::npos);
   EXPECT_EQ(Log()[0].back(), '\n');
@@ -139,7 +141,7 @@ TEST_F(ExtractionTest, DeleteSilenceTrimsByCountsWithinTheTrack) {
   batch.settings.DeleteSilence = 1;
   batch.settings.LeadingFrame = 100;
   batch.settings.TrailingFrame = 100;
-  ASSERT_EQ(ExtractTrack(batch), 1);
+  ASSERT_EQ(ExtractTrack(batch, *rip), 1);
   EXPECT_EQ(batch.jobs[0].startSector, 155u);
   EXPECT_EQ(batch.jobs[0].endSector, 230u);
   EXPECT_EQ(test::ReadWholeFile(batch.jobs[0].outputPath).substr(44), Sectors(155, 230));
@@ -168,7 +170,7 @@ TEST_F(ExtractionTest, UnreadableBlocksFailTheStepOrAreSkipped) {
   driver->Drive()->SetBadSectors(bad);
   AddJob(2, 10, 110);
   batch.outputFormat = OutputFormat::Mp3;
-  EXPECT_EQ(ExtractTrack(batch), 0);
+  EXPECT_EQ(ExtractTrack(batch, *rip), 0);
   EXPECT_EQ(TemporaryFiles(), 0u);
   auto log = Log();
   ASSERT_EQ(log.size(), 2u);
@@ -176,7 +178,7 @@ TEST_F(ExtractionTest, UnreadableBlocksFailTheStepOrAreSkipped) {
 
   batch.settings.BoolSkipError = 1;
   batch.outputFormat = OutputFormat::Wav;
-  ASSERT_EQ(ExtractTrack(batch), 1);
+  ASSERT_EQ(ExtractTrack(batch, *rip), 1);
   std::string data = test::ReadWholeFile(batch.jobs[0].outputPath).substr(44);
   // Only the three sectors that fail alone are silence; the track keeps its length.
   EXPECT_EQ(data, Sectors(10, 60) + std::string(3 * 2352, '\0') + Sectors(63, 110));
@@ -195,14 +197,13 @@ TEST_F(ExtractionTest, ACancelLeavesNoPartOfTheTrackAndTheEarlierFile) {
     });
     run.progressWindow = &cancelling;
     run.mainWindow = &main;
-    run.drive = driver.get();
     run.settings = batch.settings;
     run.kind = BatchKind::CdRip;
     run.outputFormat = wavOutput ? OutputFormat::Wav : OutputFormat::Mp3;
     run.jobs.push_back(MakeTrackJob(DiscRecord(), 2, "Song"));
     run.jobs[0].startSector = 10;
     run.jobs[0].endSector = 110;
-    EXPECT_EQ(ExtractTrack(run), 1);
+    EXPECT_EQ(ExtractTrack(run, *rip), 1);
     EXPECT_TRUE(run.cancelled);
     EXPECT_EQ(TemporaryFiles(), 0u);
     EXPECT_EQ(test::FileNames(temp / "out"), std::vector<std::string>{"02-Song.WAV"});
@@ -223,7 +224,7 @@ TEST_F(ExtractionTest, ADiskThatFillsWhileWritingFailsAndKeepsTheEarlierFile) {
   batch.diskSpace = &unknownSpace;
   {
     test::FullDiskScope full(disk);
-    EXPECT_EQ(ExtractTrack(batch), 0);
+    EXPECT_EQ(ExtractTrack(batch, *rip), 0);
   }
   EXPECT_EQ(test::ReadWholeFile(disk / "02-Song 2.WAV"), "an earlier rip");
   EXPECT_EQ(test::FileNames(disk.Path()), std::vector<std::string>{"02-Song 2.WAV"});
@@ -235,7 +236,7 @@ TEST_F(ExtractionTest, NormalizingScalesTheTrackByItsOwnPeak) {
   batch.outputFormat = OutputFormat::Mp3;
   batch.settings.Normalize = 1;
   batch.settings.NormalizeRatio = 100;
-  ASSERT_EQ(ExtractTrack(batch), 1);
+  ASSERT_EQ(ExtractTrack(batch, *rip), 1);
   auto phases = window.MessagesWithId(Message::JobPhase);
   ASSERT_EQ(phases.size(), 1u);
   EXPECT_EQ(phases[0].wParam, 1);
@@ -257,7 +258,7 @@ TEST_F(ExtractionTest, AFullDiskStopsBeforeAnythingIsWritten) {
   AddJob(2, 10, 110);
   for (bool wavOutput : {true, false}) {
     batch.outputFormat = wavOutput ? OutputFormat::Wav : OutputFormat::Mp3;
-    EXPECT_EQ(ExtractTrack(batch), 0);
+    EXPECT_EQ(ExtractTrack(batch, *rip), 0);
   }
   EXPECT_EQ(Log(), (std::vector<std::string>(2, " Error: Not enough free disk space at disk: /full!")));
   EXPECT_TRUE(fs::is_empty(temp / "out"));
@@ -268,7 +269,7 @@ TEST_F(ExtractionTest, AFullDiskStopsBeforeAnythingIsWritten) {
 TEST_F(ExtractionTest, ARangeTooLongForAWavFileIsRefusedBeforeReading) {
   AddJob(2, 10, 10 + 1826092);  // one sector more than 4 GiB holds with the 44-byte header
   batch.outputFormat = OutputFormat::Wav;
-  EXPECT_EQ(ExtractTrack(batch), 0);
+  EXPECT_EQ(ExtractTrack(batch, *rip), 0);
   EXPECT_EQ(Log(), (std::vector<std::string>{" Error: Song 2 is too long for a WAV file (at most 4 GiB)!"}));
   EXPECT_TRUE(fs::is_empty(temp / "out"));
 }
@@ -278,7 +279,7 @@ TEST_F(ExtractionTest, AnOutputThatCannotBeCreatedIsReported) {
   batch.outputFormat = OutputFormat::Wav;
   batch.settings.NamingRule = "<title>/x";
   test::WriteWholeFile(temp / "out/Song 2", "a file where the folder should be");
-  EXPECT_EQ(ExtractTrack(batch), 0);
+  EXPECT_EQ(ExtractTrack(batch, *rip), 0);
   EXPECT_EQ(Log(), (std::vector<std::string>{" Error: can't open file " + temp / "out/Song 2/x.WAV" + "!"}));
 }
 

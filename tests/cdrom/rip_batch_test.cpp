@@ -48,16 +48,17 @@ class RipBatchTest : public ::testing::Test {
 };
 
 TEST_F(RipBatchTest, OneJobPerCheckedTrackInListOrderAndTheDriveStopped) {
-  EXPECT_EQ(MakeRipBatch(disc, {}, settings, *driver), nullptr);
+  EXPECT_EQ(MakeRipBatch(disc, {}, settings, std::make_shared<RipContext>(*driver)), nullptr);
   ASSERT_NE(driver->PlayAudio(disc.tracks[1].startSector, disc.tracks[1].endSector), 0);
 
   for (int32_t format : {0, 1, 2}) {
     settings.OutputFormat = format;
-    auto batch = MakeRipBatch(disc, {2, 4}, settings, *driver);
+    auto batch = MakeRipBatch(disc, {2, 4}, settings, std::make_shared<RipContext>(*driver));
     ASSERT_NE(batch, nullptr);
     EXPECT_EQ(batch->noTemporaryFile(), format == 1);
     EXPECT_FALSE(batch->fromFiles());
-    EXPECT_EQ(batch->drive, driver.get());
+    ASSERT_NE(batch->rip, nullptr);
+    EXPECT_EQ(&static_cast<RipContext&>(*batch->rip).drive(), driver.get());
     ASSERT_EQ(batch->jobs.size(), 2u);
     EXPECT_EQ(batch->jobs[0].trackIndex, 1);
     EXPECT_EQ(batch->jobs[0].sourceName, "Shown Two");
@@ -72,7 +73,7 @@ TEST_F(RipBatchTest, OneJobPerCheckedTrackInListOrderAndTheDriveStopped) {
 
 TEST_F(RipBatchTest, ACancelDuringAnMp3RipStartsNoEncodingAndLeavesNoTemporaryFile) {
   settings.OutputFormat = 0;
-  auto batch = MakeRipBatch(disc, {1, 2}, settings, *driver);
+  auto batch = MakeRipBatch(disc, {1, 2}, settings, std::make_shared<RipContext>(*driver));
   ASSERT_NE(batch, nullptr);
   BatchWindowModel model(BatchKind::CdRip, 2);
   RecordingMessageSink window([&](const WindowMessage& m) {
@@ -83,7 +84,7 @@ TEST_F(RipBatchTest, ACancelDuringAnMp3RipStartsNoEncodingAndLeavesNoTemporaryFi
   batch->mainWindow = &main;
   Mp3EncoderLibrary library;  // never loaded: an encoding that started would fail loudly
   batch->kind = BatchKind::CdRip;
-  RunBatch(*batch, ProgramSteps(&library, ExtractTrack));
+  RunBatch(*batch, ProgramSteps(&library));
 
   EXPECT_EQ(model.pane(), BatchPane::Success);
   EXPECT_TRUE(window.MessagesWithId(Message::EncodePhase).empty());
@@ -94,14 +95,14 @@ TEST_F(RipBatchTest, ACancelDuringAnMp3RipStartsNoEncodingAndLeavesNoTemporaryFi
 
 TEST_F(RipBatchTest, AnOggRipExtractsThenEncodesEachTrackAndLeavesNoTemporaryFile) {
   settings.OutputFormat = 2;
-  auto batch = MakeRipBatch(disc, {2, 3}, settings, *driver);
+  auto batch = MakeRipBatch(disc, {2, 3}, settings, std::make_shared<RipContext>(*driver));
   BatchWindowModel model(BatchKind::CdRip, 2);
   RecordingMessageSink window([&](const WindowMessage& m) { model.Handle(m); });
   batch->progressWindow = &window;
   batch->mainWindow = &main;
   Mp3EncoderLibrary library;  // never loaded: an MP3 encoding that started would fail loudly
   batch->kind = BatchKind::CdRip;
-  RunBatch(*batch, ProgramSteps(&library, ExtractTrack));
+  RunBatch(*batch, ProgramSteps(&library));
   EXPECT_EQ(model.pane(), BatchPane::Success);
   EXPECT_EQ(Log(), (std::vector<std::string>{" Extracting Shown Two ...", " Extracting Shown Two OK!",
                                              " Encoding Shown Two ...", " Encoding Shown Two OK!",

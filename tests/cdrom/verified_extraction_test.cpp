@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cdrom/extraction_step.h"
+#include "cdrom/rip_context.h"
 #include "cdrom/scsi_driver_image.h"
 #include "platform/recording_message_sink.h"
 #include "support/log_line.h"
@@ -57,15 +58,15 @@ class VerifiedExtractionTest : public ::testing::Test {
     batch->outputFormat = OutputFormat::Wav;
     batch->progressWindow = &window;
     batch->mainWindow = &main;
-    batch->drive = driver.get();
     batch->settings = overrides;
     batch->settings.effectiveOutputFolder = temp / "out/";
     batch->settings.OutputFolder = temp / "out";
     batch->settings.NamingRule = "<number>";
-    batch->ripReport = std::make_shared<RipReport>();
-    batch->ripReport->toc = {{1, 0, 10, false}, {2, 10, 150, false}, {3, 150, 160, false}};
-    batch->ripReport->leadOut = kDiscSectors;
-    const RipTocTrack& span = batch->ripReport->toc[static_cast<size_t>(track - 1)];
+    rip = std::make_unique<RipContext>(*driver);
+    rip->AttachReport(std::make_unique<RipReport>());
+    rip->report()->toc = {{1, 0, 10, false}, {2, 10, 150, false}, {3, 150, 160, false}};
+    rip->report()->leadOut = kDiscSectors;
+    const RipTocTrack& span = rip->report()->toc[static_cast<size_t>(track - 1)];
     ConversionJob job;
     job.trackIndex = track - 1;
     job.sourceName = "Song " + std::to_string(track);
@@ -74,7 +75,7 @@ class VerifiedExtractionTest : public ::testing::Test {
     batch->jobs.push_back(job);
     RipTrackReport entry;
     entry.number = track;
-    batch->ripReport->tracks.push_back(entry);
+    rip->report()->tracks.push_back(entry);
     logMark = main.MessagesWithId(Message::LogLine).size();
     return batch;
   }
@@ -92,6 +93,7 @@ class VerifiedExtractionTest : public ::testing::Test {
   test::TempFolder temp;
   Settings driverSettings;
   std::unique_ptr<CSCSIDriverImage> driver;
+  std::unique_ptr<RipContext> rip;
   RecordingMessageSink window;
   RecordingMessageSink main;
 };
@@ -106,13 +108,13 @@ TEST_F(VerifiedExtractionTest, AReadOffsetShiftsEveryTrackBySamplesWithSilenceAt
         settings.ReadOffset = offset;
         settings.SecureMode = secure;
         auto batch = Batch(track, settings);
-        ASSERT_EQ(ExtractTrack(*batch), 1) << offset;
-        const RipTocTrack& span = batch->ripReport->toc[static_cast<size_t>(track - 1)];
+        ASSERT_EQ(ExtractTrack(*batch, *rip), 1) << offset;
+        const RipTocTrack& span = rip->report()->toc[static_cast<size_t>(track - 1)];
         std::string expected = CountingSamples(int64_t{span.startSector} * kFrames + offset,
                                                int64_t{span.endSector} * kFrames + offset);
         std::string data = Data(*batch);
         EXPECT_TRUE(data == expected) << "offset " << offset << " track " << track << " secure " << secure;
-        const RipTrackReport& report = batch->ripReport->tracks[0];
+        const RipTrackReport& report = rip->report()->tracks[0];
         EXPECT_EQ(report.copyCrc, CrcOf(expected));
         EXPECT_EQ(report.result, TrackRipResult::Ok);
         EXPECT_TRUE(report.suspiciousSectors.empty());
@@ -129,11 +131,11 @@ TEST_F(VerifiedExtractionTest, AReadOffsetShiftsEveryTrackBySamplesWithSilenceAt
 TEST_F(VerifiedExtractionTest, TheReportHoldsTheAccurateRipSumsOfTheWrittenAudio) {
   for (int track : {1, 2, 3}) {
     auto batch = Batch(track, Settings{});
-    ASSERT_EQ(ExtractTrack(*batch), 1);
+    ASSERT_EQ(ExtractTrack(*batch, *rip), 1);
     std::string data = Data(*batch);
     AccurateRipChecksum sums(data.size() / 4, track == 1, track == 3);
     sums.Add({reinterpret_cast<const uint8_t*>(data.data()), data.size()});
-    const RipTrackReport& report = batch->ripReport->tracks[0];
+    const RipTrackReport& report = rip->report()->tracks[0];
     EXPECT_TRUE(report.checksummed);
     EXPECT_EQ(report.accurateRipV1, sums.V1()) << track;
     EXPECT_EQ(report.accurateRipV2, sums.V2()) << track;
@@ -144,8 +146,8 @@ TEST_F(VerifiedExtractionTest, TheReportHoldsTheAccurateRipSumsOfTheWrittenAudio
   trimmed.DeleteSilence = 1;
   trimmed.LeadingFrame = 1;
   auto batch = Batch(2, trimmed);
-  ASSERT_EQ(ExtractTrack(*batch), 1);
-  EXPECT_FALSE(batch->ripReport->tracks[0].checksummed);
+  ASSERT_EQ(ExtractTrack(*batch, *rip), 1);
+  EXPECT_FALSE(rip->report()->tracks[0].checksummed);
 }
 
 // Test and copy names exactly the sectors that never read the same twice, keeps a
@@ -160,8 +162,8 @@ TEST_F(VerifiedExtractionTest, TestAndCopyNamesExactlyTheFlakySectors) {
   settings.SecureMode = 1;
   settings.SecureRetries = 3;
   auto batch = Batch(2, settings);
-  ASSERT_EQ(ExtractTrack(*batch), 1);
-  const RipTrackReport& report = batch->ripReport->tracks[0];
+  ASSERT_EQ(ExtractTrack(*batch, *rip), 1);
+  const RipTrackReport& report = rip->report()->tracks[0];
   EXPECT_EQ(report.suspiciousSectors, (std::vector<uint32_t>{20, 33, 34}));
   EXPECT_EQ(report.result, TrackRipResult::Suspicious);
   EXPECT_TRUE(report.c2Used);
@@ -182,9 +184,9 @@ TEST_F(VerifiedExtractionTest, TestAndCopyNamesExactlyTheFlakySectors) {
   // Without flaky sectors both readings agree.
   driver->Drive()->SetFlakySectors({});
   auto clean = Batch(2, settings);
-  ASSERT_EQ(ExtractTrack(*clean), 1);
-  EXPECT_EQ(clean->ripReport->tracks[0].testCrc, clean->ripReport->tracks[0].copyCrc);
-  EXPECT_EQ(clean->ripReport->tracks[0].copyCrc, CrcOf(expected));
+  ASSERT_EQ(ExtractTrack(*clean, *rip), 1);
+  EXPECT_EQ(rip->report()->tracks[0].testCrc, rip->report()->tracks[0].copyCrc);
+  EXPECT_EQ(rip->report()->tracks[0].copyCrc, CrcOf(expected));
   EXPECT_TRUE(Data(*clean) == expected);
 }
 
@@ -197,12 +199,12 @@ TEST_F(VerifiedExtractionTest, UnreadableSectorsBecomeSilenceOfTheirOwnLength) {
   Settings settings;
   settings.BoolSkipError = 1;
   auto batch = Batch(2, settings);
-  ASSERT_EQ(ExtractTrack(*batch), 1);
+  ASSERT_EQ(ExtractTrack(*batch, *rip), 1);
   const size_t sectorBytes = kFrames * 4;
   std::string expected = CountingSamples(10 * kFrames, 150 * kFrames);
   std::memset(expected.data() + 15 * sectorBytes, 0, 2 * sectorBytes);
   EXPECT_TRUE(Data(*batch) == expected);
-  const RipTrackReport& report = batch->ripReport->tracks[0];
+  const RipTrackReport& report = rip->report()->tracks[0];
   EXPECT_EQ(report.skippedSectors, (std::vector<uint32_t>{25, 26}));
   EXPECT_EQ(report.result, TrackRipResult::Skipped);
   std::vector<std::string> log = Log();

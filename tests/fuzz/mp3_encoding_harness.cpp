@@ -4,7 +4,7 @@
 #include "fuzz_files.h"
 #include "fuzz_harness.h"
 #include "jobs/mp3_encoder_library.h"
-#include "jobs/mp3_encoding_step.h"
+#include "jobs/mp3_encoder.h"
 #include "platform/recording_message_sink.h"
 
 namespace sonvarek::fuzz {

@@ -4,7 +4,7 @@
 
 #include "jobs/id3_read_back.h"
 #include "jobs/id3_text.h"
-#include "jobs/mp3_encoding_step.h"
+#include "jobs/mp3_encoder.h"
 #include "jobs/mp3_test_batch.h"
 #include "support/mp3_frames.h"
 #include "support/wav_fixture.h"

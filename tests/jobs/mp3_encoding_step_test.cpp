@@ -1,4 +1,4 @@
-#include "jobs/mp3_encoding_step.h"
+#include "jobs/mp3_encoder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

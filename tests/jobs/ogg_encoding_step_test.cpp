@@ -1,4 +1,4 @@
-#include "jobs/ogg_encoding_step.h"
+#include "jobs/ogg_encoder.h"
 
 #include <cmath>
 #include <cstdio>
