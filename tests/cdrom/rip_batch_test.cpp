@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "cdrom/disc_reader.h"
-#include "cdrom/extraction_step.h"
 #include "cdrom/scsi_driver_image.h"
 #include "jobs/batch_window_model.h"
 #include "jobs/batch_worker.h"
+#include "jobs/mp3_encoder_library.h"
 #include "platform/recording_message_sink.h"
 #include "support/log_line.h"
 #include "support/temp_folder.h"
