@@ -141,7 +141,7 @@ std::string Id3v2TagWithCompressedFrame() {
 std::string CutShortId3v2Tag() {
   std::string data;
   for (int shift : {24, 16, 8, 0}) data += static_cast<char>((100000 >> shift) & 0xFF);
-  const std::string tag = Id3v2Header(1000) + Id3v2Frame("TIT2", 0x0080, data + std::string(86, 'x'));
+  const std::string tag = Id3v2Header(1000) + Id3v2Frame("TIT2", 0x0080, data + std::string(89, 'x'));
   return tag.substr(0, 113);
 }
 
