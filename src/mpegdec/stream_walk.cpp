@@ -24,13 +24,6 @@ size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option) 
 
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) { return FindFrame(data, size, from, kLayerIII); }
 
-size_t FirstAudioFrame(const uint8_t* data, size_t size) {
-  const size_t tag = Id3v2TagSize(data, size);
-  FrameWalker walker(FrameFilter{});
-  const FrameStep step = walker.Next(data + tag, size - tag, true);
-  return step.kind == FrameStep::Kind::Frame ? tag + step.skip : size;
-}
-
 StreamDecodeResult WalkStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
                               int32_t convert_code, int32_t freq_limit, const PcmSink& sink) {
   StreamDecodeResult result;

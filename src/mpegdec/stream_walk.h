@@ -25,10 +25,6 @@ int32_t ParseHeaderAt(const uint8_t* data, size_t size, size_t at, MpegHeader& h
 size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option);
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from);
 
-// Where a walk of any layer starts decoding: its first frame after a leading ID3v2 tag and
-// VBR information frames; `size` when there is none.
-size_t FirstAudioFrame(const uint8_t* data, size_t size);
-
 struct StreamDecodeResult {
   bool initialised = false;
   DecoderInfo info{};
