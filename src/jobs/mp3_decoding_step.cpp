@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <id3.h>
 #include <optional>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "jobs/wav_file.h"
 #include "jobs/wav_normalizer.h"
 #include "mpegdec/decoder.h"
+#include "mpegdec/frame_walker.h"
 #include "mpegdec/mpeg_header.h"
 #include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
@@ -22,117 +22,21 @@ namespace sonvarek {
 namespace {
 
 constexpr size_t kInputBufferBytes = 60000;
-constexpr size_t kRefillBelow = 2500;  // more than the longest Layer III frame (1441 bytes)
+constexpr size_t kRefillBelow = 2500;
+static_assert(kRefillBelow >= mpegdec::kFrameLookahead, "a refilled buffer holds what the frame walk looks at");
 constexpr size_t kPcmBufferBytes = 60000;
 constexpr size_t kPcmWriteAbove = 55000;  // leaves room for one more frame (4608 bytes)
 constexpr int64_t kFramesPerProgress = 30;
 
-// The scan for a VBR information frame reads blocks of 1441 bytes and looks for sync
-// words at offsets 0 to 1439; frames from offset 1400 on are too close to the block's end
-// to hold a tag and are left alone. The next block starts at offset 1440.
-constexpr size_t kScanBlockBytes = 1441;
-constexpr size_t kScanEnd = 1440;
-constexpr size_t kScanTagEnd = 1400;
-
-// Layer III bit rates in kbit/s by index: MPEG-1, then MPEG-2 and MPEG-2.5.
-constexpr int32_t kLayer3Kbps[2][15] = {
-    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
-};
-// Sampling rates in Hz by rate index: MPEG-1, MPEG-2, MPEG-2.5.
-constexpr int32_t kRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
-
-// id3lib's size of the ID3v2 tag that starts the file, 0 when there is none.
-size_t LeadingId3v2TagSize(const std::string& path) {
-  ID3Tag* tag = ID3Tag_New();
-  if (tag == nullptr) return 0;
-  const size_t size = ID3Tag_Link(tag, path.c_str());
-  ID3Tag_Delete(tag);
-  return size;
-}
-
-// What the scan makes of a sync word.
-enum class ScanFrame { NotAFrame, InfoFrame, AudioFrame };
-
-// Looks at the frame header at `frame` (`available` bytes readable): a "Xing" (VBR) or
-// "Info" (CBR, as encoders write it) frame, whose length goes to `length`, another frame, or
-// no header at all (the reserved version, rate or bit rate).
-ScanFrame ExamineFrame(const uint8_t* frame, size_t available, size_t& length) {
-  if (available < 4) return ScanFrame::AudioFrame;  // too little to tell; the decoding looks closer
-  const int32_t version = (frame[1] >> 3) & 3;       // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-  const int32_t bitrateIndex = frame[2] >> 4;
-  const int32_t rateIndex = (frame[2] >> 2) & 3;
-  if (version == 1 || rateIndex == 3 || bitrateIndex == 15) return ScanFrame::NotAFrame;
-  const bool mpeg1 = version == 3;
-  const bool mono = (frame[3] >> 6) == 3;
-  // The tag follows the header and the side information.
-  const size_t tagAt = mpeg1 ? (mono ? 21 : 36) : (mono ? 13 : 21);
-  if (available < tagAt + 4) return ScanFrame::AudioFrame;
-  if (std::memcmp(frame + tagAt, "Xing", 4) != 0 && std::memcmp(frame + tagAt, "Info", 4) != 0) {
-    return ScanFrame::AudioFrame;
-  }
-  const size_t padding = (frame[2] >> 1) & 1;
-  if (bitrateIndex == 0) {
-    length = 4;  // free format: no length to compute, so the scan steps over the header only
-    return ScanFrame::InfoFrame;
-  }
-  const int64_t kbps = kLayer3Kbps[mpeg1 ? 0 : 1][bitrateIndex];
-  const int64_t rate = kRates[mpeg1 ? 0 : version == 2 ? 1 : 2][rateIndex];
-  length = static_cast<size_t>((mpeg1 ? 144000 : 72000) * kbps / rate) + padding;
-  return ScanFrame::InfoFrame;
-}
-
-// Finds where the audio starts at or after `from`: the first frame that is not a VBR
-// information frame, or, when a block is read short (the end of the file) without one,
-// that block's start. False on a read error.
-bool SkipInfoFrames(File& file, uint64_t from, uint64_t& audioStart) {
-  std::array<uint8_t, kScanBlockBytes> block{};
-  uint64_t position = from;
-  for (;;) {
-    if (!file.Seek(static_cast<int64_t>(position))) return false;
-    const int64_t got = file.Read(block.data(), block.size());
-    if (got < 0) return false;
-    const auto count = static_cast<size_t>(got);
-    std::optional<uint64_t> next;
-    for (size_t at = 0; at < kScanEnd && at + 1 < count && !next; ++at) {
-      if (block[at] != 0xFF || (block[at + 1] & 0xE0) != 0xE0) continue;  // high nibble 0xF or 0xE
-      if (at >= kScanTagEnd) continue;
-      size_t length = 0;
-      switch (ExamineFrame(&block[at], count - at, length)) {
-        case ScanFrame::NotAFrame: break;
-        case ScanFrame::InfoFrame: next = position + at + length; break;
-        case ScanFrame::AudioFrame: audioStart = position + at; return true;
-      }
-    }
-    if (next) {
-      position = *next;
-    } else if (count < block.size()) {
-      audioStart = position;
-      return true;
-    } else {
-      position += kScanEnd;
-    }
-  }
-}
-
-// A frame header the decoding loop accepts: MPEG-1 or MPEG-2 (not 2.5) Layer III, a bit
-// rate from the table (not free format), a sampling rate that is not reserved.
-bool IsLayer3FrameStart(const uint8_t* bytes) {
-  if (bytes[0] != 0xFF || (bytes[1] & 0xF0) != 0xF0) return false;
-  const int32_t version = (bytes[1] >> 3) & 3;
-  const int32_t layer = (bytes[1] >> 1) & 3;
-  const int32_t bitrateIndex = bytes[2] >> 4;
-  const int32_t rateIndex = (bytes[2] >> 2) & 3;
-  return (version == 3 || version == 2) && layer == mpegdec::kLayerIII && bitrateIndex >= 1 && bitrateIndex <= 14 &&
-         rateIndex != 3;
-}
-
-// The whole length of a frame that passed IsLayer3FrameStart, its padding included.
-size_t FrameLength(const uint8_t* bytes) {
-  mpegdec::MpegHeader header;
-  if (!mpegdec::DecodeHeaderFields(bytes, header)) return 4;
-  const int32_t length = mpegdec::HeaderTableFrameLength(header) + header.pad * mpegdec::HeaderSlotBytes(header);
-  return static_cast<size_t>(length);
+// Where the audio starts: after the ID3v2 tag that starts the file, as its 10-byte header
+// announces it; 0 when there is none. The tag's frames are not read: they are untrusted
+// bytes that no part of the decoding needs. False on a read error.
+bool LeadingId3v2TagSize(File& file, uint64_t& size) {
+  std::array<uint8_t, 10> head{};
+  const int64_t got = file.Read(head.data(), head.size());
+  if (got < 0) return false;
+  size = got == static_cast<int64_t>(head.size()) ? mpegdec::Id3v2AnnouncedSize(head.data()) : 0;
+  return true;
 }
 
 // The input file through one buffer, topped up from the file as the decoding takes it.
@@ -163,6 +67,7 @@ class InputBuffer {
 
   const uint8_t* Data() const { return bytes_.data() + cursor_; }
   size_t Available() const { return end_ - cursor_; }
+  bool AtEnd() const { return atEnd_; }  // the buffer holds the rest of the file
   void Advance(size_t bytes) {
     cursor_ += bytes;
     position_ += bytes;
@@ -214,7 +119,7 @@ class Mp3Decoding {
   Mp3Decoding(const std::string& input, const std::string& output, ConversionBatch& batch)
       : input_(input), output_(output), batch_(batch), buffer_(inputFile_) {}
 
-  int Run(const mpegdec::DecoderVariant& variant, int32_t reduction, int32_t convertCode, int32_t frequencyLimit);
+  int Run(const mpegdec::DecoderVariant& variant, const Mp3DecodingOptions& options);
 
  private:
   enum class LoopEnd { Completed, Cancelled };
@@ -245,6 +150,7 @@ class Mp3Decoding {
   File inputFile_;
   uint64_t fileSize_ = 0;
   InputBuffer buffer_;
+  mpegdec::FrameWalker walker_{mpegdec::kMp3Frames};
   StagedFile staged_;
   mpegdec::Decoder decoder_;
   mpegdec::DecoderInfo info_{};
@@ -267,22 +173,22 @@ bool Mp3Decoding::OpenInput() {
   return true;
 }
 
-// Moves the buffer to the first frame header that passes IsLayer3FrameStart; false after
-// the log line when the file has none or cannot be read.
+// Moves the buffer to the stream's first audio frame; false after the log line when the file
+// has none or cannot be read.
 bool Mp3Decoding::FindFirstFrame() {
   for (;;) {
     if (!buffer_.Refill()) {
       Log(logformat::kDecodeReadError);
       return false;
     }
-    // The same line as for a header the parser refuses: either way there is no stream here
-    // that we decode (Layer I and II files end here).
-    if (buffer_.Available() < 4) {
+    const mpegdec::FrameStep step = walker_.Next(buffer_.Data(), buffer_.Available(), buffer_.AtEnd());
+    buffer_.Advance(step.skip);
+    if (step.kind == mpegdec::FrameStep::Kind::Frame) return true;
+    // Layer I and II files, MPEG-2.5, free format and files of no MPEG audio end here.
+    if (step.kind == mpegdec::FrameStep::Kind::End) {
       Log(logformat::kDecodeBadFile);
       return false;
     }
-    if (IsLayer3FrameStart(buffer_.Data())) return true;
-    buffer_.Advance(1);
   }
 }
 
@@ -329,25 +235,22 @@ Mp3Decoding::LoopEnd Mp3Decoding::DecodeFrames(const mpegdec::DecoderVariant& va
     }
     const size_t available = buffer_.Available();
     if (available < 4) return LoopEnd::Completed;
-    // Before the first frame too, and again after each byte stepped over at such a count.
+    // Before the first frame too, and again after bytes stepped over at such a count.
     if (frames % kFramesPerProgress == 0) PostProgress(Thousandths());
-    const uint8_t* data = buffer_.Data();
-    if (IsLayer3FrameStart(data)) {
-      // Each frame's own length, so that the short frames that end a VBR stream are kept.
-      if (available < FrameLength(data)) return LoopEnd::Completed;
-      const int32_t offered = static_cast<int32_t>(available);
-      const mpegdec::FrameResult frame = variant.Decode(decoder_, data, offered, pcm_.data() + pcmFill_);
-      if (frame.in_bytes <= 0) {
-        Log(logformat::kDecodeBadSync);
-        return LoopEnd::Completed;
-      }
-      buffer_.Advance(static_cast<size_t>(frame.in_bytes));
-      pcmFill_ += static_cast<size_t>(frame.out_bytes);
-      ++frames;
-      if (pcmFill_ > kPcmWriteAbove && !WritePcm()) return LoopEnd::Completed;
-    } else {
-      buffer_.Advance(1);
+    const mpegdec::FrameStep step = walker_.Next(buffer_.Data(), available, buffer_.AtEnd());
+    buffer_.Advance(step.skip);
+    if (step.kind == mpegdec::FrameStep::Kind::End) return LoopEnd::Completed;
+    if (step.kind == mpegdec::FrameStep::Kind::More) continue;
+    const int32_t offered = static_cast<int32_t>(buffer_.Available());
+    const mpegdec::FrameResult frame = variant.Decode(decoder_, buffer_.Data(), offered, pcm_.data() + pcmFill_);
+    if (frame.in_bytes <= 0) {
+      Log(logformat::kDecodeBadSync);
+      return LoopEnd::Completed;
     }
+    buffer_.Advance(static_cast<size_t>(frame.in_bytes));
+    pcmFill_ += static_cast<size_t>(frame.out_bytes);
+    ++frames;
+    if (pcmFill_ > kPcmWriteAbove && !WritePcm()) return LoopEnd::Completed;
   }
 }
 
@@ -380,25 +283,14 @@ int Mp3Decoding::Finish() {
   return 1;
 }
 
-int Mp3Decoding::Run(const mpegdec::DecoderVariant& variant, int32_t reduction, int32_t convertCode,
-                     int32_t frequencyLimit) {
-  // The input is opened before id3lib reads it: File refuses what is no regular file (a
-  // FIFO would keep id3lib waiting where no cancel reaches).
+int Mp3Decoding::Run(const mpegdec::DecoderVariant& variant, const Mp3DecodingOptions& options) {
   if (!OpenInput()) return 0;
-  const size_t tagSize = LeadingId3v2TagSize(input_);
   uint64_t audioStart = 0;
-  if (!SkipInfoFrames(inputFile_, tagSize, audioStart) || !inputFile_.Seek(static_cast<int64_t>(audioStart))) {
+  if (!LeadingId3v2TagSize(inputFile_, audioStart) || !inputFile_.Seek(static_cast<int64_t>(audioStart))) {
     return Fail(logformat::kDecodeReadError);
   }
   if (!buffer_.Allocate(audioStart)) return Fail(logformat::kDecodeCantAllocateBuffer);
   if (!FindFirstFrame()) return 0;
-
-  mpegdec::MpegHeader header;
-  int32_t bitrate = 0;
-  const int32_t frameBytes = mpegdec::ParseHeaderWithBitrate(
-      buffer_.Data(), static_cast<int32_t>(std::min<size_t>(buffer_.Available(), mpegdec::kHeaderSearchWindow)), header,
-      bitrate);
-  if (frameBytes <= 0) return Fail(logformat::kDecodeBadFile);
 
   if (SameFile(input_, output_)) {
     batch_.Log(FormatLogLine(logformat::kDecodeCantOpenOutput, output_));
@@ -410,7 +302,8 @@ int Mp3Decoding::Run(const mpegdec::DecoderVariant& variant, int32_t reduction, 
     return 0;
   }
   if (!TryResize(pcm_, kPcmBufferBytes)) return Fail(logformat::kDecodeCantAllocatePcm);
-  if (variant.Init(decoder_, header, frameBytes, reduction, 0, convertCode, frequencyLimit) == 0) {
+  if (variant.Init(decoder_, walker_.StreamHeader(), walker_.StreamFrameBytes(), options.reduction, 0,
+                   options.convertCode, options.frequencyLimit) == 0) {
     return Fail(logformat::kDecodeInitFailed);
   }
   variant.Info(decoder_, info_);
@@ -423,18 +316,21 @@ int Mp3Decoding::Run(const mpegdec::DecoderVariant& variant, int32_t reduction, 
 
 }  // namespace
 
-int DecodeMp3File(const std::string& input, const std::string& output, int32_t reduction, int32_t convertCode,
-                  int32_t eightKhzFlag, int32_t frequencyLimit, int32_t integerFlag, ConversionBatch& batch) {
+int DecodeMp3File(const std::string& input, const std::string& output, const Mp3DecodingOptions& options,
+                  ConversionBatch& batch) {
   batch.Log(FormatLogLine(logformat::kDecodeFile, input));
   if (batch.progressWindow != nullptr) batch.progressWindow->Send({Message::DecodePhase, 0, 0, input, {}});
-  const mpegdec::DecoderVariant& variant = mpegdec::ChooseDecoderVariant(integerFlag, eightKhzFlag, convertCode);
+  const mpegdec::DecoderVariant& variant =
+      mpegdec::ChooseDecoderVariant(options.integer ? 1 : 0, options.eightKhz ? 1 : 0, options.convertCode);
   Mp3Decoding decoding(input, output, batch);
-  return decoding.Run(variant, reduction, convertCode, frequencyLimit);
+  return decoding.Run(variant, options);
 }
 
 DecodeStep Mp3DecodingStep() {
   return [](const std::string& source, const std::string& output, int32_t frequencyLimit, ConversionBatch& batch) {
-    return DecodeMp3File(source, output, 0, 0, 0, frequencyLimit, 0, batch);
+    Mp3DecodingOptions options;
+    options.frequencyLimit = frequencyLimit;
+    return DecodeMp3File(source, output, options, batch);
   };
 }
 

@@ -1,7 +1,6 @@
 #include "mpegdec/stream_walk.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace sonvarek::mpegdec {
 
@@ -10,84 +9,63 @@ int32_t ParseHeaderAt(const uint8_t* data, size_t size, size_t at, MpegHeader& h
   return ParseHeader(data + at, static_cast<int32_t>(std::min<size_t>(available, kHeaderSearchWindow)), header);
 }
 
-uint64_t Id3v2AnnouncedSize(const uint8_t* head) {
-  if (std::memcmp(head, "ID3", 3) != 0) return 0;
-  uint64_t body = 0;
-  for (int i = 6; i < 10; ++i) {
-    if (head[i] & 0x80) return 0;
-    body = body << 7 | head[i];
-  }
-  const uint64_t footer = (head[5] & 0x10) ? 10 : 0;
-  return 10 + body + footer;
-}
-
 size_t Id3v2TagSize(const uint8_t* data, size_t size) {
   if (size < 10) return 0;
   return static_cast<size_t>(std::min<uint64_t>(size, Id3v2AnnouncedSize(data)));
 }
 
+size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option) {
+  if (from >= size) return size;
+  MpegHeader header;
+  int32_t frameBytes = 0;
+  const FrameStep step = FindConfirmedFrame(data + from, size - from, true, FrameFilter{option, true}, header, frameBytes);
+  return step.kind == FrameStep::Kind::Frame ? from + step.skip : size;
+}
+
 size_t FindLayer3Frame(const uint8_t* data, size_t size, size_t from) { return FindFrame(data, size, from, kLayerIII); }
 
-size_t FindFrame(const uint8_t* data, size_t size, size_t from, int32_t option) {
-  size_t first_plausible = size;
-  for (size_t at = from; at + 4 <= size; ++at) {
-    if (data[at] != 0xFF) continue;
-    MpegHeader header;
-    const int32_t length = ParseHeaderAt(data, size, at, header);
-    if (length <= 0 || (option != kAnyLayer && header.option != option)) continue;
-    const size_t next = at + static_cast<size_t>(length + header.pad * HeaderSlotBytes(header));
-    if (next + 4 > size) return first_plausible < size ? first_plausible : at;
-    MpegHeader following;
-    if (DecodeHeaderFields(data + next, following) && SameStream(header, following)) return at;
-    // A lone frame (one followed by a tag, say) is taken when no confirmed one turns up.
-    first_plausible = std::min(first_plausible, at);
-  }
-  return first_plausible;
-}
-
-size_t FirstAudioFrame(const uint8_t* data, size_t size) {
-  size_t at = FindFrame(data, size, Id3v2TagSize(data, size), kAnyLayer);
-  if (at >= size) return size;
-  MpegHeader header;
-  ParseHeaderAt(data, size, at, header);
-  if (header.option == kLayerIII && IsVbrInfoFrame(data + at, size - at, header)) {
-    at = FindLayer3Frame(data, size, at + 1);
-  }
-  return at;
-}
-
-bool IsVbrInfoFrame(const uint8_t* frame, size_t available, const MpegHeader& header) {
-  const size_t offset = 4 + static_cast<size_t>(HeaderLayer3SideInfoBytes(header));
-  if (available < offset + 4) return false;
-  return std::memcmp(frame + offset, "Xing", 4) == 0 || std::memcmp(frame + offset, "Info", 4) == 0;
-}
-
-StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
-                                int32_t convert_code, int32_t freq_limit) {
+StreamDecodeResult WalkStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
+                              int32_t convert_code, int32_t freq_limit, const PcmSink& sink) {
   StreamDecodeResult result;
-  size_t at = FirstAudioFrame(data, size);
-  if (at >= size) return result;
-  MpegHeader header;
-  const int32_t first_length = ParseHeaderAt(data, size, at, header);
+  FrameWalker walker(FrameFilter{});
+  size_t at = Id3v2TagSize(data, size);
+  FrameStep step = walker.Next(data + at, size - at, true);
+  if (step.kind != FrameStep::Kind::Frame) return result;
   Decoder decoder;
-  if (first_length <= 0 || variant.Init(decoder, header, first_length, reduction_code, 0, convert_code, freq_limit) == 0) {
+  if (variant.Init(decoder, walker.StreamHeader(), walker.StreamFrameBytes(), reduction_code, 0, convert_code,
+                   freq_limit) == 0) {
     return result;
   }
   result.initialised = true;
   variant.Info(decoder, result.info);
   std::vector<uint8_t> frame_pcm(kMaxFrameOutputBytes);
-  while (at + 4 <= size) {
+  for (; step.kind == FrameStep::Kind::Frame; step = walker.Next(data + at, size - at, true)) {
+    at += step.skip;
+    if (step.skip > 0 && result.frames + result.refused > 0) ++result.resyncs;
     const int32_t available = static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20));
     const FrameResult frame = variant.Decode(decoder, data + at, available, frame_pcm.data());
     if (frame.in_bytes <= 0) {
       ++result.refused;
-      at = FindFrame(data, size, at + 1, header.option);
+      walker.Refused();
+      ++at;
       continue;
     }
-    result.pcm.insert(result.pcm.end(), frame_pcm.begin(), frame_pcm.begin() + frame.out_bytes);
     ++result.frames;
     at += static_cast<size_t>(frame.in_bytes);
+    if (!sink(frame_pcm.data(), static_cast<size_t>(frame.out_bytes), at)) break;
   }
+  return result;
+}
+
+StreamDecodeResult DecodeStream(const DecoderVariant& variant, const uint8_t* data, size_t size, int32_t reduction_code,
+                                int32_t convert_code, int32_t freq_limit) {
+  std::vector<uint8_t> pcm;
+  StreamDecodeResult result =
+      WalkStream(variant, data, size, reduction_code, convert_code, freq_limit, [&pcm](const uint8_t* bytes, size_t count, size_t) {
+        pcm.insert(pcm.end(), bytes, bytes + count);
+        return true;
+      });
+  result.pcm = std::move(pcm);
   return result;
 }
 

@@ -28,14 +28,16 @@ void FuzzMp3Decoding(const uint8_t* data, size_t size) {
   batch.mainWindow = &main;
   batch.jobs.push_back(MakeFileJob(input));
   batch.settings.Normalize = (options >> 7) & 1;
-  const int32_t reduction = options & 3;
-  const int32_t integer = (options >> 2) & 1;
-  const int32_t eightKhz = (options >> 3) & 1;
+  Mp3DecodingOptions decoding;
+  decoding.reduction = options & 3;
+  decoding.integer = ((options >> 2) & 1) != 0;
+  decoding.eightKhz = ((options >> 3) & 1) != 0;
   // Bits 4-6: the 8 kHz output kind, or the channels and 8-bit output at full rate.
-  const int32_t convert = eightKhz != 0 ? (options >> 4) & 7 : ((options >> 4) & 3) | ((options & 0x40) ? mpegdec::kConvertEightBit : 0);
-  const int32_t limit = reduction == 3 ? 4000 : 24000;
+  decoding.convertCode = decoding.eightKhz ? (options >> 4) & 7
+                                           : ((options >> 4) & 3) | ((options & 0x40) ? mpegdec::kConvertEightBit : 0);
+  decoding.frequencyLimit = decoding.reduction == 3 ? 4000 : 24000;
 
-  const int result = DecodeMp3File(input, output, reduction, convert, eightKhz, limit, integer, batch);
+  const int result = DecodeMp3File(input, output, decoding, batch);
   FUZZ_CHECK(!batch.cancelled);
   if (result == 0) {
     // Every failure leaves no file behind.

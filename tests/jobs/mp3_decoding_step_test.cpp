@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "jobs/batch_worker.h"
 #include "jobs/wav_file.h"
@@ -37,7 +38,7 @@ struct DecodeRun {
     batch.mainWindow = &main;
   }
   int Decode(const std::string& input, const std::string& output) {
-    return DecodeMp3File(input, output, 0, 0, 0, 24000, 0, batch);
+    return DecodeMp3File(input, output, Mp3DecodingOptions{}, batch);
   }
   // The log lines without their time stamps, each checked for its square brackets.
   std::vector<std::string> Log() const {
@@ -96,19 +97,64 @@ void ExpectConsistentHeader(const DecodedWav& wav, uint32_t rate, uint16_t chann
   EXPECT_EQ(h.riffSize, h.dataSize + 36);
 }
 
+// An ID3v2.3 frame: its 10-byte header (`flags` as coded) and `data`.
+std::string Id3v2Frame(const char* id, uint16_t flags, const std::string& data) {
+  const auto size = static_cast<uint32_t>(data.size());
+  std::string frame = id;
+  for (int shift : {24, 16, 8, 0}) frame += static_cast<char>((size >> shift) & 0xFF);
+  frame += static_cast<char>(flags >> 8);
+  frame += static_cast<char>(flags & 0xFF);
+  return frame + data;
+}
+
+// An ID3v2.3 tag header announcing a body of `bodySize` bytes (synchsafe).
+std::string Id3v2Header(uint32_t bodySize) {
+  std::string tag("ID3\x03\x00\x00", 6);
+  for (int shift : {21, 14, 7, 0}) tag += static_cast<char>((bodySize >> shift) & 0x7F);
+  return tag;
+}
+
 // An ID3v2.3 tag whose text holds a Layer III frame header: a decoder that did not start
 // after the tag would take that for the first frame.
 std::string Id3v2TagWithFalseSync() {
   const std::string value = std::string("\0x\0", 3) + "\xFF\xFB\x90\x64" + std::string(60, 'a');
-  const auto size = static_cast<uint32_t>(value.size());
-  std::string frame = "TXXX";
-  for (int shift : {24, 16, 8, 0}) frame += static_cast<char>((size >> shift) & 0xFF);
-  frame += std::string(2, '\0') + value;
-  const std::string body = frame + std::string(300, '\0');  // padding
-  const auto bodySize = static_cast<uint32_t>(body.size());
-  std::string tag("ID3\x03\x00\x00", 6);
-  for (int shift : {21, 14, 7, 0}) tag += static_cast<char>((bodySize >> shift) & 0x7F);
-  return tag + body;
+  const std::string body = Id3v2Frame("TXXX", 0, value) + std::string(300, '\0');  // padding
+  return Id3v2Header(static_cast<uint32_t>(body.size())) + body;
+}
+
+// A title frame compressed with zlib (flag 0x0080: the decompressed size, then the deflate
+// stream), in a whole tag.
+std::string Id3v2TagWithCompressedFrame() {
+  const std::string text = std::string(1, '\0') + "A title long enough to be worth compressing, compressed";
+  std::string packed(compressBound(text.size()), '\0');
+  uLongf packedSize = packed.size();
+  compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(text.data()), text.size());
+  packed.resize(packedSize);
+  std::string data;
+  for (int shift : {24, 16, 8, 0}) data += static_cast<char>((text.size() >> shift) & 0xFF);
+  const std::string body = Id3v2Frame("TIT2", 0x0080, data + packed) + std::string(64, '\0');
+  return Id3v2Header(static_cast<uint32_t>(body.size())) + body;
+}
+
+// A 113-byte file that is nothing but the start of a tag: the header announces 1000 bytes and
+// its one frame, compressed, claims 100000 bytes once decompressed.
+std::string CutShortId3v2Tag() {
+  std::string data;
+  for (int shift : {24, 16, 8, 0}) data += static_cast<char>((100000 >> shift) & 0xFF);
+  const std::string tag = Id3v2Header(1000) + Id3v2Frame("TIT2", 0x0080, data + std::string(89, 'x'));
+  return tag.substr(0, 113);
+}
+
+// A Layer III frame of silence: MPEG-1, 128 kbit/s, 44.1 kHz, one channel, no side
+// information and no main data, 417 bytes.
+std::string SilentFrame() { return std::string("\xFF\xFB\x90\xC0", 4) + std::string(413, '\0'); }
+
+// `size` bytes of junk that hold a Layer III header every 100 bytes, none of them confirmed by
+// another one frame length later.
+std::string JunkWithFalseHeaders(size_t size) {
+  std::string junk(size, '\x55');
+  for (size_t at = 0; at + 4 <= size; at += 100) junk.replace(at, 4, "\xFF\xFB\x90\x64");
+  return junk;
 }
 
 class Mp3DecodingStep : public ::testing::Test {
@@ -190,6 +236,55 @@ TEST_F(Mp3DecodingStep, OtherLayersAndEmptyFilesFindNoFrameAndLeaveNoOutput) {
   DecodeRun missing;
   EXPECT_EQ(missing.Decode(temp / "missing.mp3", Output("x")), 0);
   EXPECT_EQ(missing.Log().back(), " Can't open input files " + temp / "missing.mp3");
+}
+
+// The stream starts at a Layer III header that the header one frame length later confirms,
+// or at a lone frame that ends the file or that a tag follows. Anything else is no MP3 file,
+// however many headers its bytes happen to hold: it fails with no output rather than passing
+// for a decoded file. The leading ID3v2 tag is measured by its header alone, so a tag that
+// is cut short or holds a compressed frame cannot upset the decoding.
+TEST_F(Mp3DecodingStep, DecodesOnlyFilesWhoseStreamIsConfirmed) {
+  const std::string plain = test::ReadWholeFile(Encode("plain", "-b 128", 44100, 2, 1.0));
+  DecodeRun reference;
+  ASSERT_EQ(reference.Decode(temp / "plain.mp3", Output("plain")), 1);
+  const std::vector<int16_t> plainSamples = ReadDecodedWav(Output("plain")).samples;
+  const std::vector<int16_t> silence(1152, 0);
+  const auto vector = [](const char* name) { return test::ReadWholeFile(mt::VectorPath(name)); };
+
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool decoded;                          // 1, "Decode MPEG file OK!" and a WAV file; else 0, "Bad or unsupported"
+    const std::vector<int16_t>* samples;   // what the WAV file holds, when that is known
+  };
+  const Case cases[] = {
+      {"layer2_stream", vector("iso/l2-test32.bit"), false, nullptr},
+      {"layer2_44khz", vector("iso/l2-fl16.bit"), false, nullptr},
+      {"layer1_stream", vector("iso/l1-fl1.bit"), false, nullptr},
+      {"free_format", vector("iso/l3-he_free.bit"), false, nullptr},
+      {"mpeg25", test::ReadWholeFile(Encode("mpeg25", "-b 32", 11025, 2, 1.0)), false, nullptr},
+      {"mpeg25_mono", test::ReadWholeFile(Encode("mpeg25_mono", "-b 16", 8000, 1, 1.0)), false, nullptr},
+      {"junk_before_mp3", JunkWithFalseHeaders(4096) + plain, true, &plainSamples},
+      {"header_then_garbage", SilentFrame().substr(0, 4) + std::string(2000, '\x55'), false, nullptr},
+      {"lone_frame", SilentFrame(), true, &silence},
+      {"lone_frame_then_id3v1", SilentFrame() + "TAG" + std::string(125, '\0'), true, &silence},
+      {"lone_frame_then_junk", SilentFrame() + std::string(40, '\x55'), false, nullptr},
+      {"cut_short_id3v2", CutShortId3v2Tag(), false, nullptr},
+      {"compressed_id3v2_frame", Id3v2TagWithCompressedFrame() + plain, true, &plainSamples},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string input = temp / (std::string(c.name) + ".mp3");
+    test::WriteWholeFile(input, c.bytes);
+    DecodeRun run;
+    EXPECT_EQ(run.Decode(input, Output(c.name)), c.decoded ? 1 : 0);
+    const std::string last = c.decoded ? " Decode MPEG file OK!" : " Bad or unsupported MPEG file.";
+    EXPECT_EQ(run.Log(), (std::vector<std::string>{" Decode file " + input, last}));
+    ASSERT_EQ(fs::exists(Output(c.name)), c.decoded);
+    if (c.samples != nullptr) {
+      EXPECT_TRUE(ReadDecodedWav(Output(c.name)).samples == *c.samples);
+    }
+  }
 }
 
 // Files shorter than a thousand bytes give progress without a division by zero, and a frame

@@ -280,29 +280,34 @@ TEST(DecoderObjects, StreamsDecodedInTurnMatchEachDecodedAlone) {
     const DecoderVariant& variant;
     std::vector<uint8_t> data;
     Decoder decoder;
+    FrameWalker walker{FrameFilter{}};
     size_t at = 0;
-    int32_t layer = 0;
+    bool initialised = false;
+    bool done = false;
     std::vector<uint8_t> pcm;
   };
   Walk walks[] = {{"l3-he_44khz", DecoderTable[0][0]}, {"l3-sin1k0db", DecoderTable[0][0]}, {"l2-fl10", DecoderTable[1][0]}};
-  for (Walk& walk : walks) {
-    walk.data = IsoBitstream(walk.name);
-    walk.at = FirstAudioFrame(walk.data.data(), walk.data.size());
-    MpegHeader header;
-    const int32_t length = ParseHeaderAt(walk.data.data(), walk.data.size(), walk.at, header);
-    ASSERT_EQ(walk.variant.Init(walk.decoder, header, length, 0, 0, 0, 24000), 1) << walk.name;
-    walk.layer = header.option;
-  }
   std::vector<uint8_t> frame(kMaxFrameOutputBytes);
   for (bool any = true; any;) {
     any = false;
     for (Walk& walk : walks) {
-      if (walk.at + 4 > walk.data.size()) continue;
+      if (walk.done) continue;
+      if (walk.data.empty()) walk.data = IsoBitstream(walk.name);
+      const FrameStep step = walk.walker.Next(walk.data.data() + walk.at, walk.data.size() - walk.at, true);
+      walk.at += step.skip;
+      walk.done = step.kind != FrameStep::Kind::Frame;
+      if (walk.done) continue;
       any = true;
+      if (!walk.initialised) {
+        ASSERT_EQ(walk.variant.Init(walk.decoder, walk.walker.StreamHeader(), walk.walker.StreamFrameBytes(), 0, 0, 0, 24000), 1)
+            << walk.name;
+        walk.initialised = true;
+      }
       const auto available = static_cast<int32_t>(walk.data.size() - walk.at);
       const FrameResult result = walk.variant.Decode(walk.decoder, walk.data.data() + walk.at, available, frame.data());
       if (result.in_bytes <= 0) {
-        walk.at = FindFrame(walk.data.data(), walk.data.size(), walk.at + 1, walk.layer);
+        walk.walker.Refused();
+        ++walk.at;
         continue;
       }
       walk.pcm.insert(walk.pcm.end(), frame.begin(), frame.begin() + result.out_bytes);

@@ -5,7 +5,7 @@
 //
 // Files of any length: each frame's PCM is written as soon as it is decoded, and the input is
 // mapped rather than read, with the pages behind the decoding position let go, so memory stays
-// bounded. The walk over the stream is DecodeStream's, step for step, so the bytes are the same.
+// bounded. The walk over the stream is WalkStream's, as DecodeStream's, so the bytes are the same.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -112,34 +112,6 @@ bool Write(const uint8_t* bytes, size_t count) { return count == 0 || std::fwrit
 // The cause of a failed write, never 0, so that a failure cannot pass for success.
 int WriteError() { return errno != 0 ? errno : EIO; }
 
-struct Walk {
-  int32_t frames = 0;
-  int write_error = 0;  // errno of a failed write, 0 when all was written
-};
-
-// Decodes every frame from `at` on, resynchronising on frames of `layer` after a refused one,
-// and writes each frame's PCM as it comes.
-Walk DecodeFrames(const DecoderVariant& variant, Decoder& decoder, Input& input, size_t at, int32_t layer) {
-  const uint8_t* data = input.data();
-  const size_t size = input.size();
-  std::vector<uint8_t> pcm(kMaxFrameOutputBytes);
-  Walk walk;
-  while (at + 4 <= size) {
-    const int32_t available = static_cast<int32_t>(std::min<size_t>(size - at, 1 << 20));
-    const FrameResult frame = variant.Decode(decoder, data + at, available, pcm.data());
-    if (frame.in_bytes <= 0) {
-      at = FindFrame(data, size, at + 1, layer);
-      continue;
-    }
-    if (!Write(pcm.data(), static_cast<size_t>(frame.out_bytes))) return {walk.frames, WriteError()};
-    ++walk.frames;
-    at += static_cast<size_t>(frame.in_bytes);
-    input.Release(at);
-  }
-  if (std::fflush(stdout) != 0) walk.write_error = WriteError();
-  return walk;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,23 +128,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mpegdec-pcm: cannot open %s: %s\n", argv[1], error.c_str());
     return 1;
   }
-  const size_t at = FirstAudioFrame(input.data(), input.size());
-  MpegHeader header;
-  const int32_t first_length = at < input.size() ? ParseHeaderAt(input.data(), input.size(), at, header) : 0;
+  int write_error = 0;  // errno of a failed write, 0 while all is written
+  const auto write = [&input, &write_error](const uint8_t* pcm, size_t bytes, size_t consumed) {
+    if (!Write(pcm, bytes)) {
+      write_error = WriteError();
+      return false;
+    }
+    input.Release(consumed);
+    return true;
+  };
   const DecoderVariant& variant = DecoderVariantFor(Arithmetic::Float, OutputRate::Full);
-  Decoder decoder;
-  if (first_length <= 0 ||
-      variant.Init(decoder, header, first_length, kFullRate, 0, kKeepChannels, kFullBandLimit) == 0) {
+  const StreamDecodeResult walk =
+      WalkStream(variant, input.data(), input.size(), kFullRate, kKeepChannels, kFullBandLimit, write);
+  if (!walk.initialised) {
     std::fprintf(stderr, "mpegdec-pcm: no decodable MPEG audio frame in %s\n", argv[1]);
     return 1;
   }
-  DecoderInfo info;
-  variant.Info(decoder, info);
-  const Walk walk = DecodeFrames(variant, decoder, input, at, header.option);
-  if (walk.write_error != 0) {
-    std::fprintf(stderr, "mpegdec-pcm: cannot write the PCM: %s\n", std::strerror(walk.write_error));
+  if (write_error == 0 && std::fflush(stdout) != 0) write_error = WriteError();
+  if (write_error != 0) {
+    std::fprintf(stderr, "mpegdec-pcm: cannot write the PCM: %s\n", std::strerror(write_error));
     return 1;
   }
-  std::fprintf(stderr, "%d %d %d\n", info.samprate, info.channels, walk.frames);
+  std::fprintf(stderr, "%d %d %d\n", walk.info.samprate, walk.info.channels, walk.frames);
   return 0;
 }
