@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
+#include "jobs/progress_fraction.h"
+#include "jobs/step_files.h"
 #include "jobs/wav_file.h"
 #include "jobs/wav_normalizer.h"
 #include "mpegdec/decoder.h"
@@ -107,12 +108,6 @@ std::optional<WavHeader> DecodedWavHeader(const mpegdec::DecoderInfo& info, uint
   return header;
 }
 
-// Replacing the input by its own output would lose the input.
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 // One file's decoding: its files, buffers and counts.
 class Mp3Decoding {
  public:
@@ -137,10 +132,7 @@ class Mp3Decoding {
   void PostProgress(int64_t thousandths) const {
     batch_.PostProgress(Message::EncodeProgress, thousandths, MillisecondsSince(start_));
   }
-  int64_t Thousandths() const {
-    const uint64_t perMille = std::max<uint64_t>(fileSize_ / 1000, 1);
-    return static_cast<int64_t>(std::min<uint64_t>(buffer_.Position() / perMille, 1000));
-  }
+  int64_t Thousandths() const { return ProgressThousandths(buffer_.Position(), fileSize_); }
   int Finish();
 
   const std::string& input_;

@@ -12,7 +12,7 @@
 #include "jobs/log_formats.h"
 #include "jobs/mp3_config_record.h"
 #include "jobs/wav_file.h"
-#include "mpegdec/stream_walk.h"
+#include "mpegdec/frame_walker.h"
 #include "platform/buffer_resize.h"
 #include "platform/staged_file.h"
 
