@@ -65,13 +65,14 @@ int RunQueryCommand(const CommandContext& context) {
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
   InterruptCatcher interrupt;
   QueryCalls calls{.exchange = CliExchangeCalls(context.err, interrupt),
-                   .candidates = [&](const std::vector<CddbMatch>& candidates) { PrintCandidates(candidates, context.out); }};
+                   .candidates = [&](const std::vector<CddbMatch>& found) { PrintCandidates(found, context.out); }};
   const size_t choice = static_cast<size_t>(options->choose) - 1;
   QueryOutcome outcome = QueryDisc(session, disc.settings, options->server, choice, disc.notice, calls);
   switch (outcome.end) {
     case QueryEnd::Cancelled: return kExitCancelled;
     case QueryEnd::NoSuchCandidate:
-      TellUser(context.err, FormatText(text::kCliNoSuchCandidate, options->choose, static_cast<int>(outcome.candidateCount)));
+      TellUser(context.err,
+               FormatText(text::kCliNoSuchCandidate, options->choose, static_cast<int>(outcome.candidateCount)));
       return kExitUsage;
     case QueryEnd::NoDiscId:
     case QueryEnd::NotRead: return kExitFailed;

@@ -33,7 +33,8 @@ std::vector<int> AudioNumbers(const DiscSession& session) {
 
 }  // namespace
 
-RipVerification::RipVerification(DiscSession& session) : audioNumbers_(AudioNumbers(session)), ids_(DiscIdsOf(session)) {}
+RipVerification::RipVerification(DiscSession& session)
+    : audioNumbers_(AudioNumbers(session)), ids_(DiscIdsOf(session)) {}
 
 FileSumResult RipVerification::SumNext(const std::string& path, const std::function<bool()>& interrupted) {
   const int track = nextTrack_++;
