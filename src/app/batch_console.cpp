@@ -1,14 +1,13 @@
 #include "app/batch_console.h"
 
-#include <chrono>
-#include <csignal>
 #include <ostream>
-#include <thread>
 #include <unistd.h>
 
 #include "app/cli_command.h"
 #include "app/interrupt_catcher.h"
+#include "core/settings_store.h"
 #include "core/string_table.h"
+#include "session/batch_session.h"
 
 namespace sonvarek {
 namespace {
@@ -28,44 +27,29 @@ const ProgressPane& VisiblePane(const BatchWindowModel& model) {
 
 }  // namespace
 
-BatchConsole::BatchConsole(BatchKind kind, int total, std::ostream& err, bool terminal)
-    : model_(kind, total), err_(err), terminal_(terminal) {
-  model_.Initialise();
+void BatchConsole::LogLine(const std::string& line, const BatchWindowModel& model) {
+  if (lineOpen_) err_ << "\r\033[K";
+  err_ << line;
+  if (line.empty() || line.back() != '\n') err_ << '\n';
+  lineOpen_ = false;
+  if (terminal_) Draw(model, false);
 }
 
-BatchWindowModel BatchConsole::Model() const {
-  std::lock_guard lock(mutex_);
-  return model_;
-}
+void BatchConsole::ModelChanged(const BatchWindowModel& model, bool progressChanged) { Draw(model, progressChanged); }
 
-void BatchConsole::Handle(const WindowMessage& message) {
-  std::lock_guard lock(mutex_);
-  if (message.id == Message::LogLine) {
-    log_.Append(message.text);
-    if (lineOpen_) err_ << "\r\033[K";
-    err_ << message.text;
-    if (message.text.empty() || message.text.back() != '\n') err_ << '\n';
-    lineOpen_ = false;
-    if (terminal_) Draw(false);
-    return;
-  }
-  model_.Handle(message);
-  Draw(message.id == Message::ExtractProgress || message.id == Message::EncodeProgress);
-}
-
-void BatchConsole::Draw(bool progressChanged) {
-  if (model_.pane() == BatchPane::Error || model_.pane() == BatchPane::Success) return;
-  const ProgressPane& pane = VisiblePane(model_);
+void BatchConsole::Draw(const BatchWindowModel& model, bool progressChanged) {
+  if (model.pane() == BatchPane::Error || model.pane() == BatchPane::Success) return;
+  const ProgressPane& pane = VisiblePane(model);
   if (terminal_) {
-    err_ << "\r\033[K" << model_.title() << "  " << Bar(pane.barPercent) << ' ' << pane.percentText << "  "
+    err_ << "\r\033[K" << model.title() << "  " << Bar(pane.barPercent) << ' ' << pane.percentText << "  "
          << pane.elapsed << " / " << pane.estimated << std::flush;
     lineOpen_ = true;
     return;
   }
-  if (model_.title() != lastTitle_) {
-    lastTitle_ = model_.title();
+  if (model.title() != lastTitle_) {
+    lastTitle_ = model.title();
     lastQuarter_ = -1;
-    err_ << model_.title() << '\n';
+    err_ << model.title() << '\n';
   }
   // Without a terminal, a line at each quarter is enough to follow a long file.
   int quarter = pane.barPercent / 25;
@@ -76,30 +60,33 @@ void BatchConsole::Draw(bool progressChanged) {
   }
 }
 
-void BatchConsole::FinishDrawing() {
-  std::lock_guard lock(mutex_);
+void BatchConsole::Finished(const BatchWindowModel& model) {
   if (lineOpen_) err_ << "\r\033[K";
   lineOpen_ = false;
-  err_ << (model_.failed() ? text::kErrorPaneText : model_.title()) << '\n' << std::flush;
+  err_ << (model.failed() ? text::kErrorPaneText : model.title()) << '\n' << std::flush;
 }
 
-int RunBatchOnConsole(BatchController& controller, std::unique_ptr<ConversionBatch> batch, std::ostream& err,
+int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, UserNotice& notice, std::ostream& err,
                       std::vector<std::string>* producedFiles) {
-  BatchConsole console(batch->kind, static_cast<int>(batch->jobs.size()), err, isatty(STDERR_FILENO) == 1);
+  BatchConsole console(err, isatty(STDERR_FILENO) == 1);
   InterruptCatcher interrupt;
-  if (!controller.Start(std::move(batch), console, console)) return kExitFailed;
-  while (!controller.WaitFor(std::chrono::milliseconds(20))) {
-    if (interrupt.Interrupted()) controller.Cancel();
-  }
-  controller.Wait();
-  console.FinishDrawing();
-
-  BatchWindowModel model = console.Model();
-  if (interrupt.Interrupted() || controller.CancelRequested()) return kExitCancelled;
-  if (model.failed()) return kExitFailed;
-  for (const std::string& file : model.successFiles()) err << "  " << file << '\n';
-  if (producedFiles != nullptr) *producedFiles = model.successFiles();
+  BatchRunOutcome outcome = RunBatchToEnd(std::move(batch), console, notice, [&] { return interrupt.Interrupted(); });
+  if (outcome.end == BatchRunEnd::Cancelled) return kExitCancelled;
+  if (outcome.end == BatchRunEnd::Failed) return kExitFailed;
+  for (const std::string& file : outcome.files) err << "  " << file << '\n';
+  if (producedFiles != nullptr) *producedFiles = std::move(outcome.files);
   return kExitOk;
+}
+
+int RunFileBatchOnConsole(BatchKind kind, const std::vector<std::string>& files, const FileBatchOverrides& overrides,
+                          const CommandContext& context) {
+  StreamNotice notice(context.err);
+  Settings settings = LoadSettings(SystemFolders(context.home), notice);
+  if (!ApplyFileBatchOverrides(overrides, settings)) {
+    TellUser(context.err, text::kCantOpenOutputDirectory);
+    return kExitFailed;
+  }
+  return RunBatchOnConsole(MakeFileBatch(kind, files, settings), notice, context.err);
 }
 
 }  // namespace sonvarek

@@ -2,37 +2,28 @@
 
 #include <iosfwd>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <vector>
 
-#include "jobs/batch_window_model.h"
-#include "jobs/batch_worker.h"
-#include "jobs/job_log.h"
-#include "session/batch_session.h"
+#include "app/cli_command.h"
+#include "session/batch_run.h"
+#include "session/run_overrides.h"
 
 namespace sonvarek {
 
-// The batch window and the main window of the command line: a MessageSink that
-// feeds the batch window's model, keeps the job log, and draws the model on the
-// error stream (a progress bar on a terminal, plain lines otherwise).
-class BatchConsole final : public MessageSink {
+// The batch window of the command line: draws the model on the error stream (a
+// progress bar on a terminal, plain lines otherwise) with the log lines between.
+class BatchConsole final : public BatchView {
  public:
-  BatchConsole(BatchKind kind, int total, std::ostream& err, bool terminal);
+  BatchConsole(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
 
-  void Post(WindowMessage message) override { Handle(message); }
-  void Send(WindowMessage message) override { Handle(message); }
-
-  BatchWindowModel Model() const;
-  std::vector<std::string> LogLines() const { return log_.Lines(); }
-  void FinishDrawing();
+  void LogLine(const std::string& line, const BatchWindowModel& model) override;
+  void ModelChanged(const BatchWindowModel& model, bool progressChanged) override;
+  void Finished(const BatchWindowModel& model) override;
 
  private:
-  void Handle(const WindowMessage& message);
-  void Draw(bool progressChanged);
+  void Draw(const BatchWindowModel& model, bool progressChanged);
 
-  mutable std::mutex mutex_;
-  BatchWindowModel model_;
-  JobLog log_;
   std::ostream& err_;
   bool terminal_;
   std::string lastTitle_;
@@ -40,11 +31,15 @@ class BatchConsole final : public MessageSink {
   bool lineOpen_ = false;
 };
 
-// Runs a batch through the controller as the windows would, drawing it on `err`.
-// Ctrl+C cancels it. Returns the exit status: 0 after the
-// success pane, 1 after the error pane, 130 after a cancel. `producedFiles`, when
-// given, receives the success pane's file list.
-int RunBatchOnConsole(BatchController& controller, std::unique_ptr<ConversionBatch> batch, std::ostream& err,
+// Runs a batch as the windows would, drawing it on `err`. Ctrl+C cancels it. Returns
+// the exit status: 0 after the success pane, 1 after the error pane, 130 after a
+// cancel. `producedFiles`, when given, receives the success pane's file list.
+int RunBatchOnConsole(std::unique_ptr<ConversionBatch> batch, UserNotice& notice, std::ostream& err,
                       std::vector<std::string>* producedFiles = nullptr);
+
+// A file batch of `kind` with the settings of the program folder and `overrides` for
+// this run, on the console: 1 after telling that the output folder cannot be made.
+int RunFileBatchOnConsole(BatchKind kind, const std::vector<std::string>& files, const FileBatchOverrides& overrides,
+                          const CommandContext& context);
 
 }  // namespace sonvarek

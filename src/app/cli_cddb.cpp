@@ -1,7 +1,6 @@
 #include "app/cli_cddb.h"
 
 #include "app/cli_command.h"
-#include "app/interrupt_catcher.h"
 
 namespace sonvarek {
 
@@ -17,24 +16,10 @@ std::optional<ServerChoice> ParseServerChoice(const std::string& value) {
   return choice;
 }
 
-void UseServer(const std::optional<ServerChoice>& server, CddbRequest& request) {
-  if (!server) return;
-  request.host = server->host;
-  request.port = server->port;
-}
-
-bool RunDialogLoop(MessageQueue& queue, const std::function<void(const WindowMessage&)>& handle,
-                   const std::function<bool()>& finished, const std::function<void()>& cancel) {
-  InterruptCatcher interrupt;
-  bool cancelled = false;
-  while (!finished()) {
-    queue.Deliver(handle, std::chrono::milliseconds(100));
-    if (interrupt.Interrupted() && !cancelled) {
-      cancelled = true;
-      cancel();
-    }
-  }
-  return cancelled;
+CddbExchangeCalls CliExchangeCalls(std::ostream& err, const InterruptCatcher& interrupt) {
+  return {.status = [&err](const std::string& text) { TellUser(err, text); },
+          .interrupted = [&interrupt] { return interrupt.Interrupted(); }};
 }
 
 }  // namespace sonvarek
+

@@ -5,16 +5,13 @@
 #include "app/cli_drive.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "freedb/cdplayer_ini.h"
-#include "freedb/disc_id.h"
+#include "session/cdplayer_ini_exchange.h"
 
 namespace sonvarek {
 namespace {
 
-enum class Exchange { Import, Export };
-
 struct ExchangeOptions {
-  Exchange exchange = Exchange::Import;
+  CdPlayerIniDirection direction = CdPlayerIniDirection::Import;
   DriveChoice drive;
 };
 
@@ -24,7 +21,7 @@ std::optional<ExchangeOptions> ParseExchangeOptions(const std::vector<std::strin
     TellUser(err, text::kCliCdPlayerIniUsage);
     return std::nullopt;
   }
-  options.exchange = arguments[0] == "import" ? Exchange::Import : Exchange::Export;
+  options.direction = arguments[0] == "import" ? CdPlayerIniDirection::Import : CdPlayerIniDirection::Export;
   for (size_t i = 1; i < arguments.size(); ++i) {
     bool ok = true;
     if (TakeDriveOption(arguments, i, options.drive, err, ok) && ok) continue;
@@ -45,16 +42,14 @@ int RunCdPlayerIniCommand(const CommandContext& context) {
   CliDisc disc(context);
   DiscSession& session = disc.session;
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
-  bool exchanged = options->exchange == Exchange::Import ? session.ImportCdPlayerIni() : session.ExportCdPlayerIni();
-  bool saved = session.SaveDisc();
-  if (!exchanged) return kExitFailed;
-  if (options->exchange == Exchange::Import) {
+  CdPlayerIniExchange exchange = ExchangeCdPlayerIni(session, options->direction);
+  if (!exchange.exchanged) return kExitFailed;
+  if (options->direction == CdPlayerIniDirection::Import) {
     PrintDiscTexts(session, context.out);
-  } else if (std::optional<uint32_t> volumeId = session.ComputeIds().volumeId) {
-    context.out << FormatText(text::kCliCdPlayerIniExported, HexId(*volumeId), CdPlayerIniPath(session.programFolder()))
-                << '\n';
+  } else if (exchange.section) {
+    context.out << FormatText(text::kCliCdPlayerIniExported, *exchange.section, exchange.path) << '\n';
   }
-  return saved ? kExitOk : kExitFailed;
+  return exchange.saved ? kExitOk : kExitFailed;
 }
 
 }  // namespace sonvarek

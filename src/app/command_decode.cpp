@@ -2,10 +2,8 @@
 
 #include "app/batch_console.h"
 #include "app/cli_command.h"
-#include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "session/batch_session.h"
 
 namespace sonvarek {
 
@@ -13,12 +11,12 @@ namespace sonvarek {
 // NAME.WAV in the output folder (the settings' one, or DIR for this run).
 int RunDecodeCommand(const CommandContext& context) {
   std::vector<std::string> files;
-  std::string outputFolder;
+  FileBatchOverrides overrides;
   const std::vector<std::string>& arguments = context.arguments;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--output" && i + 1 < arguments.size()) {
-      outputFolder = arguments[++i];
+      overrides.outputFolder = arguments[++i];
     } else if (argument.rfind("--", 0) == 0) {
       TellUser(context.err, FormatText(text::kCliDecodeUnknownOption, argument));
       return kExitUsage;
@@ -31,15 +29,7 @@ int RunDecodeCommand(const CommandContext& context) {
     return kExitUsage;
   }
 
-  StreamNotice notice(context.err);
-  Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  if (!outputFolder.empty() && !UseOutputFolder(settings, outputFolder)) {
-    TellUser(context.err, text::kCantOpenOutputDirectory);
-    return kExitFailed;
-  }
-  Mp3EncoderLibrary noEncoder;  // a decode batch encodes nothing
-  BatchController controller(noEncoder);
-  return RunBatchOnConsole(controller, MakeFileBatch(BatchKind::Decode, files, settings), context.err);
+  return RunFileBatchOnConsole(BatchKind::Decode, files, overrides, context);
 }
 
 }  // namespace sonvarek

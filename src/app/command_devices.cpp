@@ -2,7 +2,6 @@
 
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
-#include "cdrom/driver_creation.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 

@@ -2,21 +2,15 @@
 
 #include "app/batch_console.h"
 #include "app/cli_command.h"
-#include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "jobs/mp3_config_record.h"
-#include "jobs/mp3_encoder.h"
-#include "session/batch_session.h"
 
 namespace sonvarek {
 namespace {
 
 struct EncodeOptions {
   std::vector<std::string> files;
-  std::optional<int32_t> bitRateIndex;
-  std::optional<int32_t> vbrQuality;
-  std::string outputFolder;
+  FileBatchOverrides overrides;
 };
 
 // Reads the options; false after telling the user what is wrong.
@@ -27,19 +21,20 @@ bool ParseEncodeOptions(const CommandContext& context, EncodeOptions& options) {
     const bool hasValue = i + 1 < arguments.size();
     if (argument == "--bitrate" && hasValue) {
       std::optional<int32_t> kbps = ParseCliNumber(arguments[++i]);
-      if (kbps && *kbps > 0) options.bitRateIndex = BitRateIndexOf(static_cast<uint32_t>(*kbps));
-      if (!options.bitRateIndex) {
+      if (kbps && *kbps > 0) options.overrides.bitRateIndex = Mp3BitRateIndex(*kbps);
+      if (!options.overrides.bitRateIndex) {
         TellUser(context.err, text::kCliBitrateValues);
         return false;
       }
     } else if (argument == "--vbr" && hasValue) {
-      options.vbrQuality = ParseCliNumber(arguments[++i]);
-      if (!options.vbrQuality || *options.vbrQuality < 0 || *options.vbrQuality > 8) {
+      std::optional<int32_t>& quality = options.overrides.vbrQuality;
+      quality = ParseCliNumber(arguments[++i]);
+      if (!quality || *quality < 0 || *quality > 8) {
         TellUser(context.err, text::kCliVbrValues);
         return false;
       }
     } else if (argument == "--output" && hasValue) {
-      options.outputFolder = arguments[++i];
+      options.overrides.outputFolder = arguments[++i];
     } else if (argument.rfind("--", 0) == 0) {
       TellUser(context.err, FormatText(text::kCliEncodeUnknownOption, argument));
       return false;
@@ -51,19 +46,6 @@ bool ParseEncodeOptions(const CommandContext& context, EncodeOptions& options) {
   return !options.files.empty();
 }
 
-// The per-run overrides of the settings; false (after saying why) when the output
-// folder cannot be made.
-bool ApplyOverrides(const EncodeOptions& options, Settings& settings, std::ostream& err) {
-  if (options.bitRateIndex) settings.BitRate = *options.bitRateIndex;
-  if (options.vbrQuality) {
-    settings.EnableVBR = 1;
-    settings.VBRQuality = *options.vbrQuality;
-  }
-  if (options.outputFolder.empty() || UseOutputFolder(settings, options.outputFolder)) return true;
-  TellUser(err, text::kCantOpenOutputDirectory);
-  return false;
-}
-
 }  // namespace
 
 // sonvarek encode-mp3 [--bitrate KBPS] [--vbr Q] [--output DIR] FILE...: a "WAV to
@@ -72,13 +54,7 @@ int RunEncodeMp3Command(const CommandContext& context) {
   EncodeOptions options;
   if (!ParseEncodeOptions(context, options)) return kExitUsage;
 
-  StreamNotice notice(context.err);
-  Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  if (!ApplyOverrides(options, settings, context.err)) return kExitFailed;
-  Mp3EncoderLibrary library;
-  LoadEncoderAtStart(library, settings.MP3Encoder, notice);
-  BatchController controller(library);
-  return RunBatchOnConsole(controller, MakeFileBatch(BatchKind::EncodeMp3, options.files, settings), context.err);
+  return RunFileBatchOnConsole(BatchKind::EncodeMp3, options.files, options.overrides, context);
 }
 
 }  // namespace sonvarek

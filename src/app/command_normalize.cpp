@@ -2,8 +2,6 @@
 
 #include "app/batch_console.h"
 #include "app/cli_command.h"
-#include "session/batch_session.h"
-#include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 
@@ -13,15 +11,16 @@ namespace sonvarek {
 // place to N % of full scale (the NormalizeRatio setting for this run only).
 int RunNormalizeCommand(const CommandContext& context) {
   std::vector<std::string> files;
-  int32_t ratio = 0;
+  FileBatchOverrides overrides;
   for (size_t i = 0; i < context.arguments.size(); ++i) {
     const std::string& argument = context.arguments[i];
     if (argument == "--ratio" && i + 1 < context.arguments.size()) {
-      ratio = ParseCliNumber(context.arguments[++i]).value_or(0);
+      int32_t ratio = ParseCliNumber(context.arguments[++i]).value_or(0);
       if (ratio < 1 || ratio > 100) {
         TellUser(context.err, text::kCliRatioValues);
         return kExitUsage;
       }
+      overrides.normalizeRatio = ratio;
     } else if (argument.rfind("--", 0) == 0) {
       TellUser(context.err, FormatText(text::kCliNormalizeUnknownOption, argument));
       return kExitUsage;
@@ -34,12 +33,7 @@ int RunNormalizeCommand(const CommandContext& context) {
     return kExitUsage;
   }
 
-  StreamNotice notice(context.err);
-  Settings settings = LoadSettings(SystemFolders(context.home), notice);
-  if (ratio != 0) settings.NormalizeRatio = ratio;
-  Mp3EncoderLibrary noEncoder;  // a normalize batch encodes nothing
-  BatchController controller(noEncoder);
-  return RunBatchOnConsole(controller, MakeFileBatch(BatchKind::Normalize, files, settings), context.err);
+  return RunFileBatchOnConsole(BatchKind::Normalize, files, overrides, context);
 }
 
 }  // namespace sonvarek

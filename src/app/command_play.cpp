@@ -1,5 +1,4 @@
 #include <chrono>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <termios.h>
@@ -9,12 +8,10 @@
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
 #include "app/interrupt_catcher.h"
-#include "cdrom/cd_player.h"
-#include "cdrom/digital_playback.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "platform/auto_play.h"
-#include "session/track_list_rows.h"
+#include "session/selected_tracks_playback.h"
 
 namespace sonvarek {
 namespace {
@@ -70,48 +67,51 @@ class RawKeys {
   bool active_;
 };
 
-// The desktop does not auto-play a disc while the player runs (DisableAutoPlay); its own
-// value comes back when the command ends, however it ends short of a kill.
-class AutoPlayWhilePlaying {
- public:
-  explicit AutoPlayWhilePlaying(const Settings& settings) : switch_(setting_) {
-    switch_.Start(settings.DisableAutoPlay != 0);
-  }
-  ~AutoPlayWhilePlaying() { switch_.Restore(); }
-  AutoPlayWhilePlaying(const AutoPlayWhilePlaying&) = delete;
-  AutoPlayWhilePlaying& operator=(const AutoPlayWhilePlaying&) = delete;
-
- private:
-  GsettingsAutoRunSetting setting_;
-  AutoPlaySwitch switch_;
-};
-
-// Ten ticks (two seconds) without a playing, paused or completed status end the command.
-constexpr int kSilentTicksBeforeGivingUp = 10;
-
-bool Playing(PlaybackOutput& output) {
-  int32_t relative = 0;
-  int32_t absolute = 0;
-  int32_t status = 0;
-  if (!output.Position(relative, absolute, status)) return false;
-  return status == kAudioPlaying || status == kAudioPaused || status == kAudioCompleted;
-}
-
 // What a key does; false for q (stop and end).
-bool HandleKey(char key, CdPlayer& player) {
+bool HandleKey(char key, SelectedTracksPlayback& playback) {
   switch (key) {
-    case ' ':
-      if (player.paused()) {
-        player.PlaySelected();
-      } else {
-        player.Pause();
-      }
-      return true;
-    case 'n': player.Next(); return true;
-    case 'p': player.Previous(); return true;
-    case 'q': player.Stop(); return false;
+    case ' ': playback.PauseOrResume(); return true;
+    case 'n': playback.player().Next(); return true;
+    case 'p': playback.player().Previous(); return true;
+    case 'q': playback.player().Stop(); return false;
     default: return true;
   }
+}
+
+// Ticks the player until it ends, the user quits or interrupts it, or nothing plays.
+int PlayToEnd(SelectedTracksPlayback& playback, std::ostream& out, std::ostream& err) {
+  CdPlayer& player = playback.player();
+  InterruptCatcher interrupt;
+  RawKeys keys;
+  bool terminal = isatty(STDOUT_FILENO) != 0;
+  playback.Play();
+  std::string shownLine;
+  std::string shownTime;
+  while (playback.running()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (interrupt.Interrupted()) {
+      player.Stop();
+      return kExitCancelled;
+    }
+    if (std::optional<char> key = keys.Take(); key && !HandleKey(*key, playback)) break;
+    PlaybackTick tick = playback.Tick();
+    if (tick.notice) TellUser(err, *tick.notice);
+    if (tick.nothingPlays) {
+      TellUser(err, text::kCliNothingPlays);
+      return kExitFailed;
+    }
+    if (player.statusLine() != shownLine && player.statusLine() != playback.deviceText()) {
+      shownLine = player.statusLine();
+      out << (terminal ? "\r" : "") << shownLine << '\n';
+    }
+    std::string time = player.timeText().substr(0, 5);
+    if (time != shownTime) {
+      shownTime = time;
+      out << (terminal ? "\r" : "") << time << (terminal ? "" : "\n") << std::flush;
+    }
+  }
+  if (terminal) out << '\n';
+  return kExitOk;
 }
 
 }  // namespace
@@ -125,62 +125,14 @@ int RunPlayCommand(const CommandContext& context) {
   DiscSession& session = disc.session;
   if (options->playback) disc.settings.PlaybackOutput = *options->playback;
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
-  AutoPlayWhilePlaying autoPlay(disc.settings);
+  GsettingsAutoRunSetting desktopAutoRun;
   if (!session.SelectTracks(options->tracks)) {
     TellUser(context.err, FormatText(text::kCliTracksNoAudio, options->tracks));
     return kExitUsage;
   }
-  std::unique_ptr<PlaybackOutput> output;
-  DigitalPlayback* digital = nullptr;
-  if (disc.settings.PlaybackOutput == 1) {
-    output = std::make_unique<DrivePlayback>(*session.driver());
-  } else {
-    auto owned = std::make_unique<DigitalPlayback>(*session.driver(), session.toc());
-    digital = owned.get();
-    output = std::move(owned);
-  }
-  TrackListRows rows(session);
-  std::string device = FormatText(text::kDeviceStatusFormat, std::string(session.Units().front().DisplayName()));
-  CdPlayer player(*output, session.toc(), rows, device);
-
-  InterruptCatcher interrupt;
-  RawKeys keys;
-  bool terminal = isatty(STDOUT_FILENO) != 0;
-  player.PlaySelected();
-  std::string shownLine;
-  std::string shownTime;
-  int silentTicks = 0;
-  while (player.timerRunning()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    if (interrupt.Interrupted()) {
-      player.Stop();
-      return kExitCancelled;
-    }
-    if (std::optional<char> key = keys.Take(); key && !HandleKey(*key, player)) break;
-    player.Tick();
-    if (digital) {
-      if (std::optional<std::string> notice = digital->TakeNotice()) TellUser(context.err, *notice);
-    }
-    // The player ignores an output that plays nothing, as a window does; a command
-    // that would wait for ever ends instead.
-    silentTicks = player.paused() || Playing(*output) ? 0 : silentTicks + 1;
-    if (player.timerRunning() && silentTicks >= kSilentTicksBeforeGivingUp) {
-      TellUser(context.err, text::kCliNothingPlays);
-      player.Stop();
-      return kExitFailed;
-    }
-    if (player.statusLine() != shownLine && player.statusLine() != device) {
-      shownLine = player.statusLine();
-      context.out << (terminal ? "\r" : "") << shownLine << '\n';
-    }
-    std::string time = player.timeText().substr(0, 5);
-    if (time != shownTime) {
-      shownTime = time;
-      context.out << (terminal ? "\r" : "") << time << (terminal ? "" : "\n") << std::flush;
-    }
-  }
-  if (terminal) context.out << '\n';
-  return kExitOk;
+  SelectedTracksPlayback playback(session, disc.settings, desktopAutoRun);
+  return PlayToEnd(playback, context.out, context.err);
 }
 
 }  // namespace sonvarek
+

@@ -6,9 +6,7 @@
 #include "app/cli_drive.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "core/window_messages.h"
-#include "freedb/query_dialog.h"
-#include "session/disc_session_target.h"
+#include "session/disc_query.h"
 
 namespace sonvarek {
 namespace {
@@ -65,43 +63,24 @@ int RunQueryCommand(const CommandContext& context) {
   CliDisc disc(context);
   DiscSession& session = disc.session;
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
-  TellUser(context.err, text::kCddbReadingToc);
-  std::optional<DiscIdInfo> ids = session.ComputeIds().freedb;
-  if (!ids) {
-    disc.notice.Show(text::kPleaseInsertAnAudioCd, NoticeKind::Error);
-    return kExitFailed;
+  InterruptCatcher interrupt;
+  QueryCalls calls{.exchange = CliExchangeCalls(context.err, interrupt),
+                   .candidates = [&](const std::vector<CddbMatch>& found) { PrintCandidates(found, context.out); }};
+  const size_t choice = static_cast<size_t>(options->choose) - 1;
+  QueryOutcome outcome = QueryDisc(session, disc.settings, options->server, choice, disc.notice, calls);
+  switch (outcome.end) {
+    case QueryEnd::Cancelled: return kExitCancelled;
+    case QueryEnd::NoSuchCandidate:
+      TellUser(context.err,
+               FormatText(text::kCliNoSuchCandidate, options->choose, static_cast<int>(outcome.candidateCount)));
+      return kExitUsage;
+    case QueryEnd::NoDiscId:
+    case QueryEnd::NotRead: return kExitFailed;
+    case QueryEnd::Read:
+    case QueryEnd::ReadNotSaved: break;
   }
-
-  auto queue = std::make_shared<MessageQueue>();
-  DiscSessionTarget target(session);
-  CddbRequest request = QueryRequestFromSettings(disc.settings);
-  UseServer(options->server, request);
-  QueryDialog dialog(request, queue, target);
-  bool wrongChoice = false;
-  auto handle = [&](const WindowMessage& message) {
-    dialog.Handle(message);
-    if (message.id == Message::CddbStatus) TellUser(context.err, message.text);
-    if (message.id != Message::CddbQueryDone || dialog.pane() != QueryPane::Candidates) return;
-    PrintCandidates(dialog.candidates(), context.out);
-    if (dialog.Choose(static_cast<size_t>(options->choose) - 1)) return;
-    TellUser(context.err, FormatText(text::kCliNoSuchCandidate, options->choose, static_cast<int>(dialog.candidates().size())));
-    wrongChoice = true;
-  };
-  auto finished = [&] {
-    return wrongChoice || dialog.end() != DialogEnd::Open || dialog.pane() == QueryPane::NoMatch ||
-           dialog.pane() == QueryPane::Error;
-  };
-  dialog.Start(*ids);
-  bool interrupted = RunDialogLoop(*queue, handle, finished, [&] { dialog.Cancel(); });
-  queue->Close();
-  if (interrupted) return kExitCancelled;
-  if (wrongChoice) return kExitUsage;
-  if (dialog.pane() == QueryPane::NoMatch) TellUser(context.err, text::kCddbNoMatch);
-  if (dialog.pane() == QueryPane::Error) TellUser(context.err, dialog.errorText());
-  if (dialog.end() != DialogEnd::Ok) return kExitFailed;
-  bool saved = session.SaveDisc();
   PrintDiscTexts(session, context.out);
-  return saved ? kExitOk : kExitFailed;
+  return outcome.end == QueryEnd::Read ? kExitOk : kExitFailed;
 }
 
 }  // namespace sonvarek

@@ -3,12 +3,11 @@
 #include "app/batch_console.h"
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
-#include "core/output_naming.h"
-#include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "jobs/playlist.h"
 #include "session/batch_session.h"
+#include "session/playlist_writing.h"
+#include "session/run_overrides.h"
 
 namespace sonvarek {
 namespace {
@@ -16,15 +15,19 @@ namespace {
 struct RipOptions {
   DriveChoice drive;
   std::string tracks;
-  std::string format;
-  std::string output;
-  std::optional<std::string> rule;
+  RipOverrides overrides;
   std::string playlist;
   std::optional<std::string> artist;
   std::optional<std::string> album;
   std::vector<std::pair<int, std::string>> titles;
-  bool secure = false;
 };
+
+std::optional<OutputFormat> FormatNamed(const std::string& name) {
+  if (name == "mp3") return OutputFormat::Mp3;
+  if (name == "wav") return OutputFormat::Wav;
+  if (name == "ogg") return OutputFormat::Ogg;
+  return std::nullopt;
+}
 
 std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& arguments, std::ostream& err) {
   RipOptions options;
@@ -36,7 +39,7 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
     }
     const std::string& argument = arguments[i];
     if (argument == "--secure") {
-      options.secure = true;
+      options.overrides.secure = true;
       continue;
     }
     if (i + 1 >= arguments.size()) {
@@ -46,12 +49,12 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
     const std::string& value = arguments[++i];
     if (argument == "--tracks") {
       options.tracks = value;
-    } else if (argument == "--format" && (value == "mp3" || value == "wav" || value == "ogg")) {
-      options.format = value;
+    } else if (auto format = argument == "--format" ? FormatNamed(value) : std::nullopt) {
+      options.overrides.format = format;
     } else if (argument == "--output") {
-      options.output = value;
+      options.overrides.outputFolder = value;
     } else if (argument == "--rule") {
-      options.rule = value;
+      options.overrides.namingRule = value;
     } else if (argument == "--playlist") {
       options.playlist = value;
     } else if (argument == "--artist") {
@@ -71,23 +74,12 @@ std::optional<RipOptions> ParseRipOptions(const std::vector<std::string>& argume
 
 // The per-run overrides of the settings: kExitOk, or the status after saying why not
 // (a bad rule is a usage mistake; an output folder that cannot be made is a failure).
-int ApplyOverrides(const RipOptions& options, Settings& settings, std::ostream& err) {
-  if (options.secure) settings.SecureMode = 1;
-  if (!options.format.empty()) {
-    OutputFormat format = options.format == "wav"   ? OutputFormat::Wav
-                          : options.format == "ogg" ? OutputFormat::Ogg
-                                                    : OutputFormat::Mp3;
-    settings.OutputFormat = static_cast<int32_t>(format);
+int ApplyOverrides(const RipOverrides& overrides, Settings& settings, std::ostream& err) {
+  switch (ApplyRipOverrides(overrides, settings)) {
+    case RipOverridesResult::Applied: return kExitOk;
+    case RipOverridesResult::RuleRefused: TellUser(err, text::kNamingRuleNeedsToken); return kExitUsage;
+    case RipOverridesResult::FolderRefused: break;
   }
-  if (options.rule) {
-    std::string rule = *options.rule;
-    if (CheckNamingRule(rule) == NamingRuleCheck::Refused) {
-      TellUser(err, text::kNamingRuleNeedsToken);
-      return kExitUsage;
-    }
-    settings.NamingRule = rule;
-  }
-  if (options.output.empty() || UseOutputFolder(settings, options.output)) return kExitOk;
   TellUser(err, text::kCantOpenOutputDirectory);
   return kExitFailed;
 }
@@ -101,7 +93,7 @@ int RunRipCommand(const CommandContext& context) {
   CliDisc disc(context);
   Settings& settings = disc.settings;
   StreamNotice& notice = disc.notice;
-  if (int status = ApplyOverrides(*options, settings, context.err); status != kExitOk) return status;
+  if (int status = ApplyOverrides(options->overrides, settings, context.err); status != kExitOk) return status;
 
   // The disc loads as in the main window, texts of the local disc database included;
   // the texts given here name this run's files only and are never saved.
@@ -118,16 +110,10 @@ int RunRipCommand(const CommandContext& context) {
     notice.Show(text::kSelectOneItem, NoticeKind::Error);
     return kExitUsage;
   }
-  Mp3EncoderLibrary library;
-  if (OutputFormatOf(settings) == OutputFormat::Mp3) LoadEncoderAtStart(library, settings.MP3Encoder, notice);
-  BatchController controller(library);
   std::vector<std::string> files;
-  int status = RunBatchOnConsole(controller, std::move(batch), context.err, &files);
-  if (status == kExitOk && !options->playlist.empty()) {
-    bool written = AppendPlaylist(options->playlist, files);
-    notice.Show(written ? text::kPlaylistCreated : text::kPlaylistFailed,
-                written ? NoticeKind::Information : NoticeKind::Error);
-    if (!written) return kExitFailed;
+  int status = RunBatchOnConsole(std::move(batch), notice, context.err, &files);
+  if (status == kExitOk && !options->playlist.empty() && !WritePlaylist(options->playlist, files, notice)) {
+    return kExitFailed;
   }
   return status;
 }

@@ -6,9 +6,7 @@
 #include "app/cli_drive.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "core/window_messages.h"
-#include "freedb/submit_dialog.h"
-#include "session/disc_session_target.h"
+#include "session/disc_submission.h"
 
 namespace sonvarek {
 namespace {
@@ -30,13 +28,9 @@ bool TakeSubmitOption(const std::string& name, const std::string& value, SubmitO
     TellUser(err, text::kCliSubmitUsage);
     return false;
   }
-  int genre = CddbGenreIndex(value);
-  if (genre < 0) {
-    TellUser(err, FormatText(text::kCliGenreValue, value));
-    return false;
-  }
-  options.genre = genre;
-  return true;
+  options.genre = SubmissionGenre(value);
+  if (!options.genre) TellUser(err, FormatText(text::kCliGenreValue, value));
+  return options.genre.has_value();
 }
 
 std::optional<SubmitOptions> ParseSubmitOptions(const std::vector<std::string>& arguments, std::ostream& err) {
@@ -55,47 +49,25 @@ int RunSubmitCommand(const CommandContext& context) {
   std::optional<SubmitOptions> options = ParseSubmitOptions(context.arguments, context.err);
   if (!options) return kExitUsage;
   CliDisc disc(context);
-  if (!SubmitEmailAccepted(disc.settings.Email)) {
+  if (!SubmissionEmailAccepted(disc.settings)) {
     TellUser(context.err, text::kSubmitEmailMissing);
     return kExitFailed;
   }
   DiscSession& session = disc.session;
   if (int status = ExitStatusOf(session.Open(options->drive)); status != kExitOk) return status;
-  SubmitEditor editor = FillSubmitEditor(session.disc());
-  if (options->genre) editor.genre = *options->genre;
-
-  auto queue = std::make_shared<MessageQueue>();
-  DiscSessionTarget target(session);
-  CddbRequest request = SubmitRequestFromSettings(disc.settings);
-  UseServer(options->server, request);
-  SubmitDialog dialog(request, queue, target, session.programFolder() + "cddb.txt", editor);
-  std::optional<DiscIdInfo> ids = session.ComputeIds().freedb;
-  if (!ids) {
-    disc.notice.Show(text::kPleaseInsertAnAudioCd, NoticeKind::Error);
-    return kExitFailed;
-  }
-  if (std::optional<std::string> message = dialog.Submit(*ids)) {
-    TellUser(context.err, *message);
-    return kExitFailed;
-  }
-  auto handle = [&](const WindowMessage& message) {
-    dialog.Handle(message);
-    if (message.id == Message::CddbStatus) TellUser(context.err, message.text);
-  };
-  auto finished = [&] {
-    return dialog.end() != DialogEnd::Open || dialog.pane() == SubmitPane::Succeeded ||
-           dialog.pane() == SubmitPane::Failed;
-  };
-  bool interrupted = RunDialogLoop(*queue, handle, finished, [&] { dialog.Cancel(); });
-  queue->Close();
-  bool saved = session.SaveDisc();
-  if (interrupted) return kExitCancelled;
-  if (dialog.pane() != SubmitPane::Succeeded) {
-    TellUser(context.err, std::string(text::kSubmitFailed) + " " + dialog.errorText());
-    return kExitFailed;
+  InterruptCatcher interrupt;
+  SubmitEnd end = SubmitDisc(session, disc.settings, options->server, options->genre, disc.notice,
+                             CliExchangeCalls(context.err, interrupt));
+  switch (end) {
+    case SubmitEnd::Cancelled: return kExitCancelled;
+    case SubmitEnd::NoDiscId:
+    case SubmitEnd::Refused:
+    case SubmitEnd::Failed: return kExitFailed;
+    case SubmitEnd::Submitted:
+    case SubmitEnd::SubmittedNotSaved: break;
   }
   context.out << text::kCliSubmitted << '\n';
-  return saved ? kExitOk : kExitFailed;
+  return end == SubmitEnd::Submitted ? kExitOk : kExitFailed;
 }
 
 }  // namespace sonvarek

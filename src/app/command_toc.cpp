@@ -4,7 +4,7 @@
 
 #include "app/cli_command.h"
 #include "app/cli_drive.h"
-#include "cdrom/disc_reader.h"
+#include "core/disc_toc.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
 

@@ -4,12 +4,11 @@
 #include "app/cli_command.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
-#include "platform/master_volume.h"
+#include "session/master_volume_setting.h"
 
 namespace sonvarek {
 
-// Prints the master volume with its range, or sets it first. Mute is left as it is: only
-// the desktop program unmutes at start, as the owner of the volume slider.
+// Prints the master volume with its range, or sets it first.
 int RunVolumeCommand(const CommandContext& context) {
   if (context.arguments.size() > 1) {
     TellUser(context.err, text::kCliVolumeUsage);
@@ -23,26 +22,16 @@ int RunVolumeCommand(const CommandContext& context) {
       return kExitUsage;
     }
   }
-  MasterVolumeControl volume;
-  if (!volume.IsAvailable()) {
-    TellUser(context.err, text::kCliNoMasterVolume);
-    return kExitFailed;
-  }
-  if (value) {
-    // The range belongs to the sound card, so a value outside it is refused rather than clamped.
-    if (*value < volume.GetMinimum() || *value > volume.GetMaximum()) {
-      TellUser(context.err,
-               FormatText(text::kCliVolumeOutOfRange, static_cast<long>(*value), volume.GetMinimum(), volume.GetMaximum()));
+  MasterVolumeReading reading = SetMasterVolume(value);
+  switch (reading.result) {
+    case MasterVolumeResult::NoMixer: TellUser(context.err, text::kCliNoMasterVolume); return kExitFailed;
+    case MasterVolumeResult::OutOfRange:
+      TellUser(context.err, FormatText(text::kCliVolumeOutOfRange, static_cast<long>(*value), reading.minimum,
+                                       reading.maximum));
       return kExitFailed;
-    }
-    volume.SetVolume(*value);
+    case MasterVolumeResult::Ok: break;
   }
-  long current = volume.GetVolume();
-  if (current < 0) {
-    TellUser(context.err, text::kCliNoMasterVolume);
-    return kExitFailed;
-  }
-  context.out << FormatText(text::kCliVolume, current, volume.GetMinimum(), volume.GetMaximum()) << '\n';
+  context.out << FormatText(text::kCliVolume, reading.volume, reading.minimum, reading.maximum) << '\n';
   return kExitOk;
 }
 

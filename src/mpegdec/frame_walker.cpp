@@ -74,7 +74,8 @@ FrameStep FindConfirmedFrame(const uint8_t* data, size_t size, bool atEnd, const
     const int32_t bytes =
         ParseHeader(data + at, static_cast<int32_t>(std::min<size_t>(available, kHeaderSearchWindow)), candidate);
     if (bytes <= 0) continue;
-    const size_t length = static_cast<size_t>(bytes + candidate.pad * HeaderSlotBytes(candidate));
+    const int32_t whole = bytes + candidate.pad * HeaderSlotBytes(candidate);
+    const auto length = static_cast<size_t>(whole);
     switch (ConfirmAt(data, size, at + length, atEnd, candidate)) {
       case Confirmation::Yes:
         header = candidate;
@@ -134,7 +135,8 @@ FrameStep FrameWalker::Resync(const uint8_t* data, size_t size, bool atEnd) {
 size_t FrameWalker::WholeLength(const MpegHeader& header) const {
   // A free-format frame has no length of its own: the stream's, as the decoder takes it.
   const int32_t bytes = header.br_index == 0 ? frameBytes_ : HeaderTableFrameLength(header);
-  return static_cast<size_t>(bytes + header.pad * HeaderSlotBytes(header));
+  const int32_t whole = bytes + header.pad * HeaderSlotBytes(header);
+  return static_cast<size_t>(whole);
 }
 
 }  // namespace sonvarek::mpegdec

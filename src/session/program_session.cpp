@@ -1,9 +1,9 @@
 #include "session/program_session.h"
 
-#include "cdrom/digital_playback.h"
 #include "core/settings_store.h"
 #include "core/string_table.h"
 #include "core/text_format.h"
+#include "session/selected_tracks_playback.h"
 
 namespace sonvarek {
 
@@ -72,11 +72,7 @@ void ProgramSession::MakePlayer() {
   output_.reset();
   CSCSIDriver* driver = disc_.driver();
   if (driver == nullptr || disc_.Units().empty()) return;
-  if (settings_.PlaybackOutput == 1) {
-    output_ = std::make_unique<DrivePlayback>(*driver);
-  } else {
-    output_ = std::make_unique<DigitalPlayback>(*driver, disc_.toc());
-  }
+  output_ = MakePlaybackOutput(settings_, *driver, disc_.toc());
   size_t unit = static_cast<size_t>(settings_.CDROMDriver);
   if (unit >= disc_.Units().size()) unit = 0;
   deviceText_ = FormatText(text::kDeviceStatusFormat, disc_.Units()[unit].DisplayName());

@@ -17,8 +17,8 @@
 #include "core/string_table.h"
 #include "core/text_format.h"
 #include "jobs/player_launch.h"
-#include "jobs/playlist.h"
 #include "platform/process.h"
+#include "session/playlist_writing.h"
 #include "ui/dialog_support.h"
 #include "ui/log_window.h"
 #include "ui/rip_log_window.h"
@@ -289,10 +289,7 @@ void BatchWindow::AskForPlaylist() {
 }
 
 bool BatchWindow::CreatePlaylist(const QString& path) {
-  bool written = AppendPlaylist(path.toStdString(), model_.successFiles());
-  notice_.Show(written ? text::kPlaylistCreated : text::kPlaylistFailed,
-               written ? NoticeKind::Information : NoticeKind::Error);
-  return written;
+  return WritePlaylist(path.toStdString(), model_.successFiles(), notice_);
 }
 
 }  // namespace sonvarek

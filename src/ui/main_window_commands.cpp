@@ -14,6 +14,7 @@
 #include "jobs/player_launch.h"
 #include "platform/process.h"
 #include "platform/volume_program.h"
+#include "session/disc_submission.h"
 #include "ui/batch_window.h"
 #include "ui/dialog_support.h"
 #include "ui/disc_info_dialog.h"
@@ -227,7 +228,7 @@ void MainWindow::Query() {
 }
 
 void MainWindow::Submit() {
-  if (!SubmitEmailAccepted(session_.settings().Email)) {
+  if (!SubmissionEmailAccepted(session_.settings())) {
     notice_.Show(text::kSubmitEmailMissing, NoticeKind::Information);
     return;
   }
