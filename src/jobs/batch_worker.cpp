@@ -1,10 +1,10 @@
 #include "jobs/batch_worker.h"
 
-#include <filesystem>
 
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/output_clash.h"
+#include "jobs/step_files.h"
 #include "platform/folders.h"
 #include "platform/staged_file.h"
 #include "platform/thread_priority.h"
@@ -37,9 +37,8 @@ class TemporaryWavOfJob {
  public:
   explicit TemporaryWavOfJob(ConversionBatch& batch) : batch_(batch) {}
   ~TemporaryWavOfJob() {
-    if (batch_.noTemporaryFile() || batch_.temporaryPath.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove(batch_.temporaryPath, ignored);
+    std::string ignored;  // a leftover in the temporary folder is harmless; nothing to report
+    RemoveTemporaryWav(batch_, ignored);
     batch_.temporaryPath.clear();
   }
   TemporaryWavOfJob(const TemporaryWavOfJob&) = delete;

@@ -49,10 +49,10 @@ struct Blocks {
   File& input;
   uint64_t total;  // sample bytes of the input
   SteadyClock::time_point start;
-  bool cancelled = false;
 };
 
-// Reads the input block by block into the encoder, polling the cancel event before each.
+// Reads the input block by block into the encoder, polling the cancel event before each
+// (a cancel ends the reading with the batch's `cancelled` set).
 EncoderResult EncodeBlocks(ConversionBatch& batch, Encoder& encoder, Blocks& work) {
   std::vector<uint8_t> block;
   if (!TryResize(block, std::max<size_t>(encoder.BlockBytes(), 1))) {
@@ -61,10 +61,7 @@ EncoderResult EncodeBlocks(ConversionBatch& batch, Encoder& encoder, Blocks& wor
   uint64_t consumed = 0;
   uint64_t blocks = 0;
   while (consumed < work.total) {
-    if (batch.StopIfCancelled()) {
-      work.cancelled = true;
-      return EncoderResult::Success();
-    }
+    if (batch.StopIfCancelled()) return EncoderResult::Success();
     const auto bytes = static_cast<size_t>(std::min<uint64_t>(block.size(), work.total - consumed));
     const int64_t count = work.input.Read(block.data(), bytes);
     if (count < 0) return EncoderResult::Failure(FileErrorLine(work.input.ErrorText()));
@@ -114,7 +111,7 @@ int EncodeWith(ConversionBatch& batch, Encoder& encoder, const EncodingFormat& f
   Blocks work{wav->file, wav->dataSize, SteadyClock::now()};
   if (EncoderResult started = encoder.Start(staged); !started.Ok()) return Fail(batch, started);
   if (EncoderResult encoded = EncodeBlocks(batch, encoder, work); !encoded.Ok()) return Fail(batch, encoded);
-  if (work.cancelled) {
+  if (batch.cancelled) {
     encoder.Discard();
     staged.Discard();
     return EndJob(batch, job, work.start);

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <filesystem>
 #include <vector>
 
 #include "core/output_naming.h"
 #include "core/string_table.h"
 #include "jobs/id3_tagging.h"
+#include "jobs/encoder.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "jobs/mp3_config_record.h"
@@ -174,10 +176,6 @@ class Mp3Encoder final : public Encoder {
 };
 
 }  // namespace
-
-std::unique_ptr<Encoder> MakeMp3Encoder(const Settings& settings, const Mp3EncoderLibrary* library) {
-  return std::make_unique<Mp3Encoder>(settings, library);
-}
 
 int EncodeMp3(ConversionBatch& batch, const Mp3EncoderLibrary* library) {
   Mp3Encoder encoder(batch.settings, library);

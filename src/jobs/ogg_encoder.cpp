@@ -11,6 +11,7 @@
 #include <vorbis/vorbisenc.h>
 
 #include "core/text_format.h"
+#include "jobs/encoder.h"
 #include "jobs/job_log.h"
 #include "jobs/log_formats.h"
 #include "platform/staged_file.h"
@@ -215,10 +216,6 @@ class OggVorbisEncoder final : public Encoder {
 };
 
 }  // namespace
-
-std::unique_ptr<Encoder> MakeOggVorbisEncoder(const Settings& settings) {
-  return std::make_unique<OggVorbisEncoder>(settings);
-}
 
 int EncodeOgg(ConversionBatch& batch) {
   OggVorbisEncoder encoder(batch.settings);

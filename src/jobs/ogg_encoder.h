@@ -1,20 +1,15 @@
 #pragma once
 
-#include <memory>
-
 #include "jobs/conversion_batch.h"
-#include "jobs/encoder.h"
 
 namespace sonvarek {
 
-// Ogg Vorbis through libvorbis: 16-bit stereo 44100 Hz PCM at the Quality setting
-// (1..100 as hundredths, anything else 60), with the Vorbis comments the [Ogg Vorbis]
-// switches choose, the three headers on pages of their own before any audio.
-std::unique_ptr<Encoder> MakeOggVorbisEncoder(const Settings& settings);
-
-// The Ogg Vorbis step of the batch's current job: a rip's temporary WAV file or a
-// file job's source, to the naming rule's path with ".ogg" or the output folder + the
-// source's name + ".ogg" (see EncodeWith for the frame, its messages and results).
+// The Ogg Vorbis step of the batch's current job, through libvorbis: 16-bit stereo
+// 44100 Hz PCM at the Quality setting (1..100 as hundredths, anything else 60), with the
+// Vorbis comments the [Ogg Vorbis] switches choose, the three headers on pages of their
+// own before any audio. It reads a rip's temporary WAV file or a file job's source, to
+// the naming rule's path with ".ogg" or the output folder + the source's name + ".ogg"
+// (see EncodeWith for the frame, its messages and results).
 int EncodeOgg(ConversionBatch& batch);
 
 // The step as the worker takes it.
